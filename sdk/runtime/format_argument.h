@@ -124,43 +124,81 @@ template <typename A, typename B>
 struct IsTextPair<std::pair<A, B>> : std::bool_constant<FormatTextLike<std::remove_cv_t<A>> &&
                                                         FormatTextLike<std::remove_cv_t<B>>> {};
 
+enum class FormatCategory {
+  kUnsupported,
+  kTextForm,
+  kText,
+  kString,
+  kTextPair,
+  kChar,
+  kDouble,
+  kSigned32,
+  kUnsigned32,
+  kSigned64,
+  kUnsigned64,
+};
+
+template <typename U>
+consteval FormatCategory CategoryOf() {
+  if constexpr (HasFormatTextForm<U>) {
+    return FormatCategory::kTextForm;
+  } else if constexpr (std::is_array_v<U>) {
+    return std::is_same_v<std::remove_cv_t<std::remove_extent_t<U>>, char>
+               ? FormatCategory::kText
+               : FormatCategory::kUnsupported;
+  } else if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>) {
+    return FormatCategory::kText;
+  } else if constexpr (std::is_same_v<U, std::string>) {
+    return FormatCategory::kString;
+  } else if constexpr (IsTextPair<U>::value) {
+    return FormatCategory::kTextPair;
+  } else if constexpr (std::is_same_v<U, char>) {
+    return FormatCategory::kChar;
+  } else if constexpr (std::is_same_v<U, float> || std::is_same_v<U, double>) {
+    return FormatCategory::kDouble;
+  } else if constexpr (std::is_integral_v<U> && !std::is_same_v<U, bool> &&
+                       !std::is_same_v<U, wchar_t> && !std::is_same_v<U, char8_t> &&
+                       !std::is_same_v<U, char16_t> && !std::is_same_v<U, char32_t> &&
+                       sizeof(U) <= 8) {
+    // Other integer types (short, long, size_t, signed and unsigned char) are numbers of the
+    // 32- or 64-bit kind that their size and signedness give.
+    if constexpr (sizeof(U) <= 4) {
+      return std::is_signed_v<U> ? FormatCategory::kSigned32 : FormatCategory::kUnsigned32;
+    } else {
+      return std::is_signed_v<U> ? FormatCategory::kSigned64 : FormatCategory::kUnsigned64;
+    }
+  } else {
+    // bool, pointers other than char pointers, enumerations, long double and other types
+    // without a text form: each would print something the caller did not mean.
+    return FormatCategory::kUnsupported;
+  }
+}
+
 template <typename T>
 consteval FormatArgumentKind MakeFormatArgumentKind() {
   using U = std::remove_cv_t<T>;
-  if constexpr (HasFormatTextForm<U>) {
+  constexpr FormatCategory category = CategoryOf<U>();
+  if constexpr (category == FormatCategory::kTextForm) {
     return {"s", "", false, nullptr, &PrintTextForm<U>};
-  } else if constexpr (std::is_array_v<U>) {
-    static_assert(std::is_same_v<std::remove_cv_t<std::remove_extent_t<U>>, char>,
-                  "FormatText: only char arrays (string literals) are accepted as arrays");
+  } else if constexpr (category == FormatCategory::kText) {
     return {"s", "", false, nullptr, &PrintAs<U, const char*>};
-  } else if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>) {
-    return {"s", "", false, nullptr, &PrintAs<U, const char*>};
-  } else if constexpr (std::is_same_v<U, std::string>) {
+  } else if constexpr (category == FormatCategory::kString) {
     return {"s", "", false, nullptr, &PrintString};
-  } else if constexpr (IsTextPair<U>::value) {
+  } else if constexpr (category == FormatCategory::kTextPair) {
     return {"s", "", false, nullptr, &PrintPair<U>};
-  } else if constexpr (std::is_same_v<U, char>) {
+  } else if constexpr (category == FormatCategory::kChar) {
     return {"cdiouxX", "", true, &ReadInt<U>, &PrintAs<U, int>};
-  } else if constexpr (std::is_same_v<U, float> || std::is_same_v<U, double>) {
+  } else if constexpr (category == FormatCategory::kDouble) {
     return {"gaefGAEF", "", false, nullptr, &PrintAs<U, double>};
-  } else if constexpr (std::is_integral_v<U> && !std::is_same_v<U, bool> &&
-                       !std::is_same_v<U, wchar_t> && !std::is_same_v<U, char8_t> &&
-                       !std::is_same_v<U, char16_t> && !std::is_same_v<U, char32_t>) {
-    // Other integer types (short, long, size_t, signed and unsigned char) are numbers of the
-    // 32- or 64-bit kind that their size and signedness give.
-    static_assert(sizeof(U) <= 8, "FormatText: integers wider than 64 bits are not accepted");
-    if constexpr (sizeof(U) <= 4 && std::is_signed_v<U>) {
-      return {kSignedLetters, "", true, &ReadInt<U>, &PrintAs<U, int>};
-    } else if constexpr (sizeof(U) <= 4) {
-      return {kUnsignedLetters, "", true, &ReadInt<U>, &PrintAs<U, unsigned>};
-    } else if constexpr (std::is_signed_v<U>) {
-      return {kSignedLetters, "ll", false, &ReadInt<U>, &PrintAs<U, long long>};
-    } else {
-      return {kUnsignedLetters, "ll", false, &ReadInt<U>, &PrintAs<U, unsigned long long>};
-    }
+  } else if constexpr (category == FormatCategory::kSigned32) {
+    return {kSignedLetters, "", true, &ReadInt<U>, &PrintAs<U, int>};
+  } else if constexpr (category == FormatCategory::kUnsigned32) {
+    return {kUnsignedLetters, "", true, &ReadInt<U>, &PrintAs<U, unsigned>};
+  } else if constexpr (category == FormatCategory::kSigned64) {
+    return {kSignedLetters, "ll", false, &ReadInt<U>, &PrintAs<U, long long>};
+  } else if constexpr (category == FormatCategory::kUnsigned64) {
+    return {kUnsignedLetters, "ll", false, &ReadInt<U>, &PrintAs<U, unsigned long long>};
   } else {
-    // bool, pointers other than char pointers, enumerations and other types without a text
-    // form are refused: each would print something the caller did not mean.
     static_assert(kAlwaysFalse<T>,
                   "FormatText: unsupported argument type; give it a FormatTextForm(const T&)");
     return {};
@@ -171,6 +209,11 @@ template <typename T>
 inline constexpr FormatArgumentKind kFormatArgumentKind = MakeFormatArgumentKind<T>();
 
 }  // namespace detail
+
+// Whether FormatText accepts a T (checked at compile time; a refused type does not compile).
+template <typename T>
+concept FormattableArgument = detail::CategoryOf<std::remove_cv_t<T>>()
+!= detail::FormatCategory::kUnsupported;
 
 template <typename T>
 constexpr FormatArgument MakeFormatArgument(const T& value) {

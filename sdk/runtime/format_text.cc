@@ -3,6 +3,7 @@
 #include "sdk/runtime/format_text.h"
 
 #include <cstring>
+#include <limits>
 
 namespace Vorn::detail {
 namespace {
@@ -31,14 +32,15 @@ const char* ReadNumber(const char* p, size_t& number) {
 struct Placeholder {
   char spec[kMaxSpecLength + 1];
   size_t length = 0;
-  bool too_long = false;
+  // Too long, or a width the C library cannot print: the output ends before it.
+  bool refused = false;
   size_t argument = 0;
   size_t stars[2] = {0, 0};
   size_t star_count = 0;
 
   void Append(char c) {
     if (length == kMaxSpecLength) {
-      too_long = true;
+      refused = true;
       return;
     }
     spec[length++] = c;
@@ -183,7 +185,7 @@ size_t FormatArguments(char* buffer, size_t size, const char* format,
 
     Placeholder placeholder;
     const char* next = PlaceholderParser(count, sequence).Parse(p + 1, placeholder);
-    if (placeholder.too_long) break;
+    if (placeholder.refused) break;
     if (placeholder.argument == 0 || placeholder.argument > count) break;
     FormatConversion conversion{};
     bool bound = true;

@@ -46,6 +46,20 @@ std::string FormatTextForm(const TestResult& result) {
   return result.failed ? FormatText("%1 (%2)", result.message, result.code) : "Success";
 }
 
+// Types whose rendering would surprise the caller are refused at compile time.
+enum class Plain { kA };
+static_assert(Vorn::FormattableArgument<int>);
+static_assert(Vorn::FormattableArgument<const char[4]>);
+static_assert(Vorn::FormattableArgument<std::pair<std::string, std::string>>);
+static_assert(Vorn::FormattableArgument<TestVersion>);
+static_assert(!Vorn::FormattableArgument<bool>);
+static_assert(!Vorn::FormattableArgument<const void*>);
+static_assert(!Vorn::FormattableArgument<const int*>);
+static_assert(!Vorn::FormattableArgument<const unsigned char*>);
+static_assert(!Vorn::FormattableArgument<Plain>);
+static_assert(!Vorn::FormattableArgument<long double>);
+static_assert(!Vorn::FormattableArgument<std::pair<std::string, int>>);
+
 struct Row {
   const char* format;
   std::string actual;
@@ -235,8 +249,10 @@ TEST(FormatTextTest, OverlongSpecificationEndsTheOutput) {
   const std::string too_long = "a%" + std::string(58, '-') + "d|";
   EXPECT_EQ(FormatText(fits.c_str(), 5), "a5|");
   EXPECT_EQ(FormatText(too_long.c_str(), 5), "a");
-  // A width the C library cannot print ends the output the same way.
+  // So does a width or precision beyond what the C library can print.
   EXPECT_EQ(FormatText("a%99999999999d|", 5), "a");
+  EXPECT_EQ(FormatText("a%.2147483648d|", 5), "a");
+  EXPECT_EQ(FormatText("a%.2147483647s|", "x"), "ax|");
 }
 
 TEST(FormatTextTest, OutputIsCutAtTheBufferEnd) {
