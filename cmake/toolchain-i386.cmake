@@ -10,3 +10,9 @@ set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 set(CMAKE_FIND_ROOT_PATH /usr/lib/i386-linux-gnu)
 set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig)
 set(CMAKE_IGNORE_PATH /usr/lib/x86_64-linux-gnu /usr/lib/x86_64-linux-gnu/cmake)
+
+# Some kernels here cannot execute 32-bit programs; user-mode emulation runs the tests on all.
+find_program(QEV_QEMU_I386 qemu-i386)
+if(QEV_QEMU_I386)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QEV_QEMU_I386})
+endif()
