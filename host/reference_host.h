@@ -100,7 +100,7 @@ class ReferenceHost {
   bool plugin_live() const { return state_ == State::kLoaded || state_ == State::kInitialized; }
 
   // Calls the callback subscribed under `name` with a record whose payload the host builds
-  // from `payload`. Fails when nobody subscribed the name or the plugin is gone.
+  // from `payload`. Fails when nobody subscribed the name or the plugin is shut down.
   HostStatus DeliverEvent(const std::string& name, const Json& payload);
 
   // Runs the timers due now; returns how many ran. Timers scheduled by a running timer with
