@@ -31,7 +31,7 @@ struct HostOptions {
   // Written into words 0 to 2 of the context before the entry call.
   ApiVersion version;
   // Opaque to the plugin, which hands it back in subscriptions and requests.
-  uint32_t host_handle = 0x48535431u;
+  uint32_t host_handle = 0x1234;
 };
 
 // The context as the plugin left it, plus the entry's return value.

@@ -1,0 +1,35 @@
+// vorn-host: plays the host for a plugin library from the command line.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <exception>
+
+#include "tools/command.h"
+#include "tools/run_command.h"
+
+namespace {
+
+// Later subcommands (describe, request, decode) join this list.
+constexpr Vorn::Tools::AddCommandFn kCommands[] = {Vorn::Tools::AddRunCommand};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int exit_code = Vorn::Tools::kExitOk;
+  try {
+    CLI::App app("The reference host for plugin libraries", "vorn-host");
+    app.require_subcommand(1);
+    for (Vorn::Tools::AddCommandFn add : kCommands)
+      add(app, exit_code);
+    try {
+      app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+      const int code = app.exit(error);
+      return code == 0 ? Vorn::Tools::kExitOk : Vorn::Tools::kExitUsage;
+    }
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vorn-host: %s\n", error.what());
+    return Vorn::Tools::kExitFailed;
+  }
+  return exit_code;
+}
