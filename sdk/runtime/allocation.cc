@@ -80,16 +80,26 @@ constinit AllocationHooks g_hooks = kCountingHooks;
 
 }  // namespace
 
-const AllocationHooks& CountingAllocationHooks() { return kCountingHooks; }
+const AllocationHooks& CountingAllocationHooks() {
+  return kCountingHooks;
+}
 
-void SetAllocationHooks(const AllocationHooks& hooks) { g_hooks = hooks; }
+void SetAllocationHooks(const AllocationHooks& hooks) {
+  g_hooks = hooks;
+}
 
-void* Allocate(size_t size) { return g_hooks.allocate(size); }
+void* Allocate(size_t size) {
+  return g_hooks.allocate(size);
+}
 void Free(void* block) {
   if (block != nullptr) g_hooks.free(block);
 }
-void* Reallocate(void* block, size_t size) { return g_hooks.reallocate(block, size); }
-char* DuplicateText(const char* text) { return g_hooks.duplicate(text); }
+void* Reallocate(void* block, size_t size) {
+  return g_hooks.reallocate(block, size);
+}
+char* DuplicateText(const char* text) {
+  return g_hooks.duplicate(text);
+}
 
 char* DuplicateText(const char* text, size_t length) {
   char* copy = static_cast<char*>(g_hooks.allocate(length + 1));
@@ -99,7 +109,9 @@ char* DuplicateText(const char* text, size_t length) {
   return copy;
 }
 
-size_t BlockSize(void* block) { return g_hooks.block_size(block); }
+size_t BlockSize(void* block) {
+  return g_hooks.block_size(block);
+}
 
 AllocationStats ReadAllocationStats() {
   return AllocationStats{g_counters.peak_bytes.load(),      g_counters.live_blocks_at_peak.load(),

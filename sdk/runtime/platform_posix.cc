@@ -22,8 +22,13 @@ LocalTime GetLocalTime() {
   clock_gettime(CLOCK_REALTIME, &now);
   tm local{};
   localtime_r(&now.tv_sec, &local);
-  return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                   local.tm_min,         local.tm_sec,     static_cast<int32_t>(now.tv_nsec / 1000000)};
+  return LocalTime{local.tm_year + 1900,
+                   local.tm_mon + 1,
+                   local.tm_mday,
+                   local.tm_hour,
+                   local.tm_min,
+                   local.tm_sec,
+                   static_cast<int32_t>(now.tv_nsec / 1000000)};
 }
 
 uint64_t PerformanceCounter() {
@@ -32,9 +37,13 @@ uint64_t PerformanceCounter() {
   return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
 }
 
-uint64_t PerformanceFrequency() { return 1000000000u; }
+uint64_t PerformanceFrequency() {
+  return 1000000000u;
+}
 
-uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
+uint32_t CurrentThreadId() {
+  return static_cast<uint32_t>(syscall(SYS_gettid));
+}
 
 std::string ExecutablePath() {
   char path[PATH_MAX];
@@ -43,7 +52,9 @@ std::string ExecutablePath() {
   return std::string(path, static_cast<size_t>(length));
 }
 
-const char* PathSeparators() { return "/"; }
+const char* PathSeparators() {
+  return "/";
+}
 
 void DebuggerOutput(const char*) {}
 
@@ -63,9 +74,15 @@ CriticalSection::CriticalSection() {
   pthread_mutexattr_destroy(&attributes);
 }
 
-CriticalSection::~CriticalSection() { pthread_mutex_destroy(Native(storage_)); }
-void CriticalSection::Enter() { pthread_mutex_lock(Native(storage_)); }
-void CriticalSection::Leave() { pthread_mutex_unlock(Native(storage_)); }
+CriticalSection::~CriticalSection() {
+  pthread_mutex_destroy(Native(storage_));
+}
+void CriticalSection::Enter() {
+  pthread_mutex_lock(Native(storage_));
+}
+void CriticalSection::Leave() {
+  pthread_mutex_unlock(Native(storage_));
+}
 
 void* ReserveRegion(size_t size) {
   void* region = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -91,7 +108,9 @@ void FreeSharedLibrary(void* library) {
   if (library != nullptr) dlclose(library);
 }
 
-size_t HeapBlockSize(void* block) { return block == nullptr ? 0 : malloc_usable_size(block); }
+size_t HeapBlockSize(void* block) {
+  return block == nullptr ? 0 : malloc_usable_size(block);
+}
 
 void FatalStop() {
   std::fflush(stderr);

@@ -13,7 +13,7 @@ namespace Vorn::Platform {
 LocalTime GetLocalTime() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
-  return LocalTime{now.wYear, now.wMonth,  now.wDay,         now.wHour,
+  return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
                    now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
@@ -29,7 +29,9 @@ uint64_t PerformanceFrequency() {
   return static_cast<uint64_t>(frequency.QuadPart);
 }
 
-uint32_t CurrentThreadId() { return static_cast<uint32_t>(GetCurrentThreadId()); }
+uint32_t CurrentThreadId() {
+  return static_cast<uint32_t>(GetCurrentThreadId());
+}
 
 std::string ExecutablePath() {
   char path[MAX_PATH + 1];
@@ -38,9 +40,13 @@ std::string ExecutablePath() {
   return std::string(path, length);
 }
 
-const char* PathSeparators() { return "\\"; }
+const char* PathSeparators() {
+  return "\\";
+}
 
-void DebuggerOutput(const char* text) { OutputDebugStringA(text); }
+void DebuggerOutput(const char* text) {
+  OutputDebugStringA(text);
+}
 
 static_assert(sizeof(CRITICAL_SECTION) <= 48);
 
@@ -50,10 +56,18 @@ CRITICAL_SECTION* Native(unsigned char* storage) {
 }
 }  // namespace
 
-CriticalSection::CriticalSection() { InitializeCriticalSection(new (storage_) CRITICAL_SECTION); }
-CriticalSection::~CriticalSection() { DeleteCriticalSection(Native(storage_)); }
-void CriticalSection::Enter() { EnterCriticalSection(Native(storage_)); }
-void CriticalSection::Leave() { LeaveCriticalSection(Native(storage_)); }
+CriticalSection::CriticalSection() {
+  InitializeCriticalSection(new (storage_) CRITICAL_SECTION);
+}
+CriticalSection::~CriticalSection() {
+  DeleteCriticalSection(Native(storage_));
+}
+void CriticalSection::Enter() {
+  EnterCriticalSection(Native(storage_));
+}
+void CriticalSection::Leave() {
+  LeaveCriticalSection(Native(storage_));
+}
 
 void* ReserveRegion(size_t size) {
   return VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
@@ -76,7 +90,9 @@ void FreeSharedLibrary(void* library) {
   if (library != nullptr) FreeLibrary(static_cast<HMODULE>(library));
 }
 
-size_t HeapBlockSize(void* block) { return block == nullptr ? 0 : _msize(block); }
+size_t HeapBlockSize(void* block) {
+  return block == nullptr ? 0 : _msize(block);
+}
 
 void FatalStop() {
   std::fflush(stderr);

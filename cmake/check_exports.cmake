@@ -1,0 +1,27 @@
+# Fails unless the library's dynamic symbol table defines exactly the EXPECTED symbols.
+# Usage: cmake -DLIBRARY=path -DEXPECTED="a;b" [-DNM=nm] -P check_exports.cmake
+if(NOT NM)
+  set(NM nm)
+endif()
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+set(exported "")
+string(REPLACE "\n" ";" lines "${symbols}")
+foreach(line IN LISTS lines)
+  # "address type name"; absolute symbols (type A) are version nodes, not exports.
+  if(line MATCHES "^[0-9a-fA-F]+ ([A-Za-z]) (.+)$")
+    if(NOT CMAKE_MATCH_1 STREQUAL "A")
+      list(APPEND exported ${CMAKE_MATCH_2})
+    endif()
+  endif()
+endforeach()
+list(SORT exported)
+set(expected ${EXPECTED})
+list(SORT expected)
+if(NOT exported STREQUAL expected)
+  message(FATAL_ERROR "exported: ${exported}\nexpected: ${expected}")
+endif()
+message(STATUS "exports: ${exported}")

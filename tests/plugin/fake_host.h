@@ -1,0 +1,35 @@
+// A host table for unit tests of the plugin frame: every entry records its call.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sdk/plugin/abi/event_record.h"
+#include "sdk/plugin/abi/host_api.h"
+
+namespace Vorn::Testing {
+
+struct FakeSubscription {
+  std::string name;
+  uint32_t host_handle;
+  PluginEventCallback callback;
+  void* context;
+  uint32_t flags;
+};
+
+// The table is the first member, so an entry finds its host from the table pointer.
+struct FakeHost {
+  HostApi api;
+  HostInterface host_interface;
+  std::vector<std::string> calls;
+  std::vector<FakeSubscription> subscriptions;
+  std::vector<std::string> unsubscriptions;
+  std::vector<std::pair<int32_t, std::string>> log_lines;
+
+  FakeHost();
+  static FakeHost& From(const HostApi* api) {
+    return *reinterpret_cast<FakeHost*>(const_cast<HostApi*>(api));
+  }
+};
+
+}  // namespace Vorn::Testing
