@@ -135,7 +135,8 @@ void BindingProperty::Clear() noexcept {
 void BindingProperty::ReleaseAt(int depth) noexcept {
   switch (type_) {
     case Type::String:
-      pool_->Release(payload_.string);
+      // An empty text may live in a root that never made a pool.
+      if (payload_.string != BindingInternedString::Empty()) pool_->Release(payload_.string);
       break;
     case Type::Blob:
       std::destroy_at(payload_.blob);
