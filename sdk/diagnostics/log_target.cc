@@ -32,30 +32,41 @@ uint64_t VORN_CDECL GetIncludedGroupsThunk(LogTargetRecord* record) {
 uint64_t VORN_CDECL GetExcludedGroupsThunk(LogTargetRecord* record) {
   return Self(record).ExcludedGroups();
 }
+// The virtual operations are a subclass's C++ code of any kind: nothing they throw may leave
+// through the record.
+template <typename Result, typename Operation>
+Result Guarded(Result fallback, Operation operation) {
+  try {
+    return operation();
+  } catch (...) {
+    return fallback;
+  }
+}
+
 const char* VORN_CDECL NameThunk(LogTargetRecord* record) {
-  return Self(record).Name();
+  return Guarded("", [record] { return Self(record).Name(); });
 }
 const char* VORN_CDECL LineFormatThunk(LogTargetRecord* record, const LogMessage* message) {
   static const LogMessage kNoMessage{};
-  return Self(record).LineFormat(message == nullptr ? kNoMessage : *message);
+  return Guarded("", [record, message] {
+    return Self(record).LineFormat(message == nullptr ? kNoMessage : *message);
+  });
 }
 void VORN_CDECL RegisterThunk(LogTargetRecord* record) {
   Self(record).Register();
 }
 void VORN_CDECL UnregisterThunk(LogTargetRecord* record) {
-  Self(record).Unregister();
+  Guarded(false, [record] {
+    Self(record).Unregister();
+    return true;
+  });
 }
 uint8_t VORN_CDECL IsRegisteredThunk(LogTargetRecord* record) {
   return Self(record).IsRegistered() ? 1 : 0;
 }
-// A subclass's write is C++ code of any kind: nothing it throws may leave through the record.
 bool VORN_CDECL WriteThunk(LogTargetRecord* record, const LogMessage* message) {
   if (message == nullptr) return false;
-  try {
-    return Self(record).Write(*message);
-  } catch (...) {
-    return false;
-  }
+  return Guarded(false, [record, message] { return Self(record).Write(*message); });
 }
 
 }  // namespace
