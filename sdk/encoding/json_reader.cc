@@ -5,6 +5,7 @@
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +15,17 @@
 namespace Vorn {
 namespace detail {
 namespace {
+
+// Why a handler event stopped the reader: one of RapidJSON's codes, or the nesting limit.
+struct ReadFailure {
+  rapidjson::ParseErrorCode code = rapidjson::kParseErrorNone;
+  bool too_deep = false;
+  size_t offset = 0;
+};
+
+bool IsNumberCharacter(char c) {
+  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+}
 
 // The length of a decoded text up to its first NUL: an escaped NUL ends strings and names.
 size_t TextLength(const char* text, rapidjson::SizeType length) {
@@ -30,8 +42,8 @@ class JsonValueBuilder {
     open_.reserve(16);
   }
 
-  bool TooDeep() const { return too_deep_; }
-  size_t TooDeepOffset() const { return too_deep_offset_; }
+  // Set when a handler event stopped the reader; code kParseErrorNone otherwise.
+  const ReadFailure& Failure() const { return failure_; }
 
   // null keeps what the target holds: Empty for a new element or member, or the value of a
   // repeated member.
@@ -60,6 +72,11 @@ class JsonValueBuilder {
     return true;
   }
   bool Double(double value) {
+    // The reader's conversion overflows to infinity on some numbers beyond the double range
+    // ("2e308") instead of refusing them; they get the error it gives the others.
+    if (!std::isfinite(value)) {
+      return Fail(ReadFailure{rapidjson::kParseErrorNumberTooBig, false, NumberStart()});
+    }
     Target().SetFloat(value);
     return true;
   }
@@ -106,9 +123,20 @@ class JsonValueBuilder {
   // The reader recurses per level, so the level beyond the limit is refused before it opens.
   bool Enter() {
     if (open_.size() < static_cast<size_t>(kMaxNestingDepth)) return true;
-    too_deep_ = true;
-    too_deep_offset_ = stream_.Tell() - 1;  // the bracket was just taken
+    // The bracket was just taken.
+    return Fail(ReadFailure{rapidjson::kParseErrorTermination, true, stream_.Tell() - 1});
+  }
+  bool Fail(const ReadFailure& failure) {
+    failure_ = failure;
     return false;
+  }
+  // The offset of the number just read: the stream stands right after it, and what precedes a
+  // number ('[', ',', ':', white space or the start) is no number character.
+  size_t NumberStart() const {
+    const char* at = stream_.src_;
+    while (at > stream_.head_ && IsNumberCharacter(at[-1]))
+      --at;
+    return static_cast<size_t>(at - stream_.head_);
   }
   void Push(BindingProperty& container, bool is_collection) {
     open_.push_back(&container);
@@ -125,8 +153,7 @@ class JsonValueBuilder {
   BindingProperty* collection_ = nullptr;  // the innermost open container when it is an array
   std::vector<BindingProperty*> open_;
   const rapidjson::StringStream& stream_;
-  bool too_deep_ = false;
-  size_t too_deep_offset_ = 0;
+  ReadFailure failure_;
 };
 
 // RapidJSON's English texts, but for the one that the SDK words its own way.
@@ -147,14 +174,13 @@ BindingResult ParseTerminated(const char* text) {
   const rapidjson::ParseResult outcome = reader.Parse(stream, builder);
   if (!outcome.IsError() || outcome.Code() == rapidjson::kParseErrorDocumentEmpty) return result;
 
-  const char* message;
-  size_t offset;
-  if (outcome.Code() == rapidjson::kParseErrorTermination && builder.TooDeep()) {
-    message = "Nesting is too deep.";
-    offset = builder.TooDeepOffset();
-  } else {
-    message = ParseErrorText(outcome.Code());
-    offset = outcome.Offset();
+  const char* message = ParseErrorText(outcome.Code());
+  size_t offset = outcome.Offset();
+  const ReadFailure& failure = builder.Failure();
+  if (outcome.Code() == rapidjson::kParseErrorTermination &&
+      failure.code != rapidjson::kParseErrorNone) {
+    message = failure.too_deep ? "Nesting is too deep." : ParseErrorText(failure.code);
+    offset = failure.offset;
   }
   result.SetError(FormatText("Error: %s at offset %u.", message, static_cast<unsigned>(offset)));
   return result;

@@ -90,6 +90,9 @@ TEST(JsonReaderTest, NumberKindsFollowTheirForm) {
       {"1e2", "f100"},
       {"-0.0", "f-0"},
       {"-1.5E-3", "f-0.0015"},
+      {"1.7976931348623157e308", "f1.7976931348623157e+308"},
+      {"-17976931348623157e292", "f-1.7976931348623157e+308"},
+      {"4.9406564584124654e-324", "f4.9406564584124654e-324"},
       {"[1,-1,1.5]", "[u1,s-1,f1.5]"},
   };
   ExpectValues(kRows, std::size(kRows));
@@ -165,6 +168,10 @@ TEST(JsonReaderTest, ReportsSyntaxErrorsWithTheirOffset) {
       {"\"\\u12G4\"", "Error: Incorrect hex digit after \\u escape in string. at offset 1."},
       {"\"\\uD800\"", "Error: The surrogate pair in string is invalid. at offset 1."},
       {"1e400", "Error: Number too big to be stored in double. at offset 0."},
+      // Beyond the double range, where the reader's own conversion would give infinity.
+      {"2e308", "Error: Number too big to be stored in double. at offset 0."},
+      {"[1, -10e308]", "Error: Number too big to be stored in double. at offset 4."},
+      {"{\"a\":6931348223157e308}", "Error: Number too big to be stored in double. at offset 5."},
       {"1.", "Error: Miss fraction part in number. at offset 2."},
       {"1e", "Error: Miss exponent in number. at offset 2."},
       {"NaN", "Error: Invalid value. at offset 0."},
