@@ -3,6 +3,7 @@
 #include "sdk/encoding/msgpack_reader.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -129,6 +130,25 @@ std::string RenderError(MessagePackError code, uint32_t position, uint32_t lengt
   return std::string();
 }
 
+template <typename T>
+T LoadBigEndian(const uint8_t* bytes) {
+  T value;
+  std::memcpy(&value, bytes, sizeof value);
+  if constexpr (std::endian::native == std::endian::little && sizeof(T) > 1) {
+#if defined(__GNUC__) || defined(__clang__)
+    if constexpr (sizeof(T) == 2) value = __builtin_bswap16(value);
+    if constexpr (sizeof(T) == 4) value = __builtin_bswap32(value);
+    if constexpr (sizeof(T) == 8) value = __builtin_bswap64(value);
+#else
+    T swapped = 0;
+    for (size_t i = 0; i < sizeof(T); ++i)
+      swapped = static_cast<T>((swapped << 8) | bytes[i]);
+    value = swapped;
+#endif
+  }
+  return value;
+}
+
 // One open container. Counts are 64-bit: a map 32 header declares up to 2 * (2^32 - 1) steps.
 struct MessagePackFrame {
   BindingProperty* target;
@@ -161,10 +181,7 @@ class MessagePackReader {
   template <typename T, MessagePackError kTruncated>
   bool ReadField(T& value) {
     if (Remaining() < sizeof(T)) return Fail(kTruncated, Position());
-    T result = 0;
-    for (size_t i = 0; i < sizeof(T); ++i)
-      result = static_cast<T>((result << 8) | position_[i]);
-    value = result;
+    value = LoadBigEndian<T>(position_);
     position_ += sizeof(T);
     return true;
   }
@@ -301,7 +318,6 @@ bool MessagePackReader::OpenContainer(BindingProperty& target, uint64_t steps, b
 }
 
 bool MessagePackReader::ReadValue(BindingProperty& target) {
-  const uint32_t start = Position();
   const uint8_t byte = *position_++;
   const MessagePackFormat format = kFormatTable[byte];
   switch (format) {
@@ -428,6 +444,7 @@ bool MessagePackReader::ReadValue(BindingProperty& target) {
   if (frames_.size() >= static_cast<size_t>(kMaxNestingDepth)) {
     return Fail(MessagePackError::kNestingTooDeep, Position());
   }
+  const uint32_t start = Position() - 1;
   switch (format) {
     case MessagePackFormat::kFixarray:
       return OpenContainer(target, byte & 0x0Fu, false, start);

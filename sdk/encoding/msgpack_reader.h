@@ -15,7 +15,8 @@ namespace Vorn {
 // formats give Signed, uint formats Unsigned); map keys must be strings and a repeated key
 // replaces the earlier value; nil stores nothing. Containers nest at most kMaxNestingDepth
 // levels, and input that ends inside a container fails. Declared counts and lengths never size
-// an allocation. Throws only what the value's storage throws (std::bad_alloc).
+// an allocation. Throws only what the value's storage throws (std::bad_alloc, or
+// std::length_error for a collection beyond BindingProperty::kMaxCollectionSize elements).
 BindingResult ParseMessagePack(const void* data, uint32_t size, uint32_t& consumed);
 
 // True when the bytes start like a MessagePack container: a fixmap or fixarray (0x80 to 0x9F)
