@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sdk/binding/fnv1a.h"
+#include "sdk/binding/plain_value.h"
 #include "sdk/binding/type_builder.h"
 
 namespace {
@@ -152,6 +153,27 @@ TEST(BindingRegistryTest, EnumeratorNamesAreTheFirstInNameOrderWithTheValue) {
   EXPECT_EQ(registry.FindEnumeratorName(mode, 2), nullptr);
   EXPECT_EQ(registry.FindEnumeratorName(StaticType::HashCode<Leaf>(), 0), nullptr);
   EXPECT_EQ(registry.FindEnumeratorName(StaticType::HashCode<int>(), 0), nullptr);
+}
+
+TEST(BindingRegistryTest, ThePlainFormNamesEnumeratorsThroughTheRegistry) {
+  BindingRegistry registry;
+  registry.BeginEnum<Mode>("Mode").AddEnumValue("On", Mode::kOn);
+  struct Row {
+    int32_t value;
+    uint32_t kind;
+  };
+  const Row rows[] = {{1, kBindingPlainString}, {0, kBindingPlainSigned}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.value);
+    Vorn::BindingProperty value;
+    value.SetEnum(row.value, &StaticType::HashCode<Mode>());
+    BindingPlainValue plain = Vorn::ToPlain(value, &registry);
+    EXPECT_EQ(plain.kind, row.kind);
+    if (plain.kind == kBindingPlainString) {
+      EXPECT_STREQ(static_cast<const char*>(plain.payload.ref.data), "On");
+    }
+    Vorn::FreePlainValue(plain);
+  }
 }
 
 // The registry of every field kind, with Leaf and Mode registered first.
