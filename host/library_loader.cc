@@ -28,8 +28,11 @@ void* FindNative(void* handle, const char* name) {
 }
 #else
 void* OpenNative(const std::string& path, std::string& error) {
-  // Local binding: two plugins built on the same SDK must not share its symbols.
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // Local binding: two plugins built on the same SDK must not share its symbols. The library
+  // stays mapped after its last close, as in a host that loads a plugin once per process: the
+  // plugin's process-lifetime state stays reachable, and sanitizer reports at exit can still
+  // name the plugin's frames.
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (handle == nullptr) {
     const char* reason = dlerror();
     error = "cannot load " + path + ": " + (reason != nullptr ? reason : "unknown error");

@@ -7,7 +7,8 @@
 
 namespace Vorn::Host {
 
-// Owns one loaded library and unloads it when destroyed.
+// One handle on a loaded library, released when destroyed. The library itself stays mapped
+// until the process ends, so loading the same path again gives the same instance.
 class LoadedLibrary {
  public:
   static HostResult<LoadedLibrary> Open(const std::string& path);

@@ -80,7 +80,7 @@ struct DispatchedEvent {
 class ReferenceHost {
  public:
   explicit ReferenceHost(HostOptions options = {});
-  // Shuts a live plugin down, then unloads its library.
+  // Shuts a live plugin down and drops the library handle (the library stays mapped).
   ~ReferenceHost();
   ReferenceHost(const ReferenceHost&) = delete;
   ReferenceHost& operator=(const ReferenceHost&) = delete;
