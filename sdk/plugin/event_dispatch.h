@@ -1,5 +1,5 @@
-// The handlers the event client subscribes with: JSON-API resource events and service-proxy
-// replies.
+// The handlers the event client subscribes with: JSON-API resource events, LCDS messages and
+// service-proxy replies, each converting its payload through the client's type registry.
 #pragma once
 
 #include "sdk/plugin/plugin_event_handler.h"
@@ -8,11 +8,9 @@ namespace Vorn::Client {
 
 class PluginEventClient;
 
-// Dispatches resource events to the listeners registered by exact path and by pattern.
 PluginEventHandlerPtr MakeJsonApiEventHandler(PluginEventClient& client);
-
-// Handles one of "OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent" and
-// "OnServiceProxyAsyncEvent".
+PluginEventHandlerPtr MakeLcdsEventHandler(PluginEventClient& client);
+// For "OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent" or "OnServiceProxyAsyncEvent".
 PluginEventHandlerPtr MakeServiceProxyEventHandler(PluginEventClient& client,
                                                    const char* event_name);
 

@@ -3,10 +3,12 @@
 
 #include <exception>
 
+#include "sdk/binding/binding_registry.h"
 #include "sdk/diagnostics/assertion.h"
 #include "sdk/diagnostics/plugin_log_target.h"
 #include "sdk/diagnostics/trace_hook.h"
 #include "sdk/plugin/event_dispatch.h"
+#include "sdk/plugin/plugin_manager_records.h"
 #include "sdk/runtime/allocation.h"
 #include "sdk/runtime/format_text.h"
 #include "sdk/runtime/platform.h"
@@ -58,10 +60,14 @@ void VORN_CDECL GetMemoryStatsCallback(void*, uint32_t* out_words) {
 
 PluginBase::PluginBase() {
   GetLogApi()->AddRef();
+  registry_ = std::make_unique<BindingRegistry>();
   callbacks_ = PluginCallbacks{&InitializeCallback, &ShutdownCallback, &GetMemoryStatsCallback};
 }
 
 PluginBase::~PluginBase() {
+  // Handlers hold conversions through the registry: they go before it.
+  PluginEventClient::ReleaseHandlers();
+  registry_.reset();
   tags_.clear();
   log_target_.reset();
   GetLogApi()->Release();
@@ -84,6 +90,9 @@ void PluginBase::Load(PluginLoadContext& context, const char* short_name) {
   names_.kind = "backend";
   names_.full_name = GetFullNameFromShortNameAndType(names_.short_name, names_.kind);
   tags_ = {"Plugins", "Plugin " + names_.short_name};
+
+  RegisterPluginManagerRecords(*registry_);
+  SetTypeRegistry(registry_.get());
 
   RegisterApi();
 

@@ -15,8 +15,9 @@
 #include "sdk/plugin/plugin_names.h"
 
 namespace Vorn {
+class BindingRegistry;
 class LogTarget;
-}
+}  // namespace Vorn
 
 namespace Vorn::Client {
 
@@ -57,6 +58,8 @@ class PluginBase : public PluginEventClient {
   const HostInterface* host() const { return host_; }
   const PluginCallbacks& callbacks() const { return callbacks_; }
   const BindingTableRecord& binding_table() const { return binding_table_; }
+  BindingRegistry& registry() { return *registry_; }
+  const BindingRegistry& registry() const { return *registry_; }
 
  private:
   const HostApi* Api() const { return host_ != nullptr ? host_->api : nullptr; }
@@ -65,6 +68,7 @@ class PluginBase : public PluginEventClient {
   std::unique_ptr<LogTarget> log_target_;
   PluginNameRecord names_;
   std::vector<std::string> tags_;
+  std::unique_ptr<BindingRegistry> registry_;
   const HostInterface* host_ = nullptr;
   PluginCallbacks callbacks_{};
   BindingTableRecord binding_table_{};

@@ -1,12 +1,10 @@
-// Handler tables and reference-counted subscriptions of the event client.
+// Handler tables, reference-counted subscriptions and the host's event callback.
 #include "sdk/plugin/plugin_event_client.h"
 
 #include <exception>
 #include <utility>
 
-#include "sdk/diagnostics/trace_hook.h"
-#include "sdk/plugin/event_dispatch.h"
-#include "sdk/plugin/event_names.h"
+#include "sdk/plugin/telemetry_client.h"
 
 namespace Vorn::Client {
 
@@ -35,14 +33,39 @@ void PluginEventClient::Unsubscribe(const std::string& resource_path) {
 void PluginEventClient::ReleaseHandlers() {
   for (const auto& [name, handler] : handlers_)
     UnsubscribeEvent(name.c_str(), host_handle_);
-  handlers_.clear();
+  handlers_ = {};
+  lcds_handlers_ = {};
+  {
+    std::lock_guard<std::recursive_mutex> hold(service_proxy_lock_);
+    service_proxy_pending_ = {};
+    service_proxy_async_ = {};
+    service_proxy_received_.clear();
+  }
+  json_api_listeners_ = {};
+  json_api_pattern_listeners_.clear();
 }
 
 int32_t PluginEventClient::AddEventHandler(const std::string& name, PluginEventHandlerPtr handler,
                                            uint32_t flags) {
   handlers_[name] = std::move(handler);
-  self_ = this;
   return SubscribeEvent(name.c_str(), host_handle_, &PluginEventClient::EventCallback, this, flags);
+}
+
+void PluginEventClient::SetLcdsClassName(const std::string& binding_name,
+                                         const StaticTypeIdentity& identity,
+                                         const std::string& class_name) {
+  lcds_class_names_[binding_name] = class_name;
+  lcds_class_names_by_identity_[identity.hash] = class_name;
+}
+
+const std::string* PluginEventClient::LcdsClassNameFor(const std::string& binding_name) const {
+  auto found = lcds_class_names_.find(binding_name);
+  return found == lcds_class_names_.end() ? nullptr : &found->second;
+}
+
+const std::string* PluginEventClient::LcdsClassNameFor(const StaticTypeIdentity& identity) const {
+  auto found = lcds_class_names_by_identity_.find(identity.hash);
+  return found == lcds_class_names_by_identity_.end() ? nullptr : &found->second;
 }
 
 int32_t PluginEventClient::SubscriptionCount(const std::string& event_name) const {
@@ -56,8 +79,10 @@ bool PluginEventClient::HasHandler(const std::string& event_name) const {
 
 void PluginEventClient::SetHostContext(uint32_t host_handle, std::string user_agent) {
   self_ = this;
+  request_registry_ = type_registry_;
   host_handle_ = host_handle;
   user_agent_ = std::move(user_agent);
+  telemetry_ = std::make_unique<TelemetryClient>(*this);
 }
 
 void VORN_CDECL PluginEventClient::EventCallback(const PluginEventRecord* event) {
@@ -67,6 +92,7 @@ void VORN_CDECL PluginEventClient::EventCallback(const PluginEventRecord* event)
     auto* client = static_cast<PluginEventClient*>(event->context);
     auto found = client->handlers_.find(event->name);
     if (found == client->handlers_.end()) return;
+    // A handler that unsubscribes its own name stays alive until it returns.
     PluginEventHandlerPtr handler = found->second;
     handler->Handle(*event);
   } catch (const std::exception& error) {

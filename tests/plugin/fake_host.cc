@@ -30,9 +30,12 @@ int32_t VORN_CDECL UnsubscribeEvent(const HostApi* api, const char* name, uint32
   host.unsubscriptions.push_back(name);
   return 0;
 }
-uint64_t VORN_CDECL ScheduleCallback(const HostApi* api, const char* name, PluginTimerCallback,
-                                     void*, double, uint32_t) {
-  FakeHost::From(api).calls.push_back(std::string("ScheduleCallback ") + name);
+uint64_t VORN_CDECL ScheduleCallback(const HostApi* api, const char* name,
+                                     PluginTimerCallback callback, void* context, double delay,
+                                     uint32_t flags) {
+  FakeHost& host = FakeHost::From(api);
+  host.calls.push_back(std::string("ScheduleCallback ") + name);
+  if (callback != nullptr) host.timers.push_back({name, callback, context, delay, flags});
   return 0x100000001ull;
 }
 int32_t VORN_CDECL Entry6(const HostApi* api) {
@@ -58,5 +61,26 @@ FakeHost::FakeHost()
     : api{PerformRequest,   Entry1, DispatchEvent, SubscribeEvent, UnsubscribeEvent,
           ScheduleCallback, Entry6, Entry7,        Entry8,         HostLog},
       host_interface{&api, 0x5eed} {}
+
+void FakeHost::RunTimers() {
+  while (!timers.empty()) {
+    FakeTimer timer = timers.front();
+    timers.erase(timers.begin());
+    timer.callback(timer.context);
+  }
+}
+
+bool FakeHost::Deliver(const std::string& name, const BindingPlainValue& payload) {
+  for (auto it = subscriptions.rbegin(); it != subscriptions.rend(); ++it) {
+    if (it->name != name) continue;
+    PluginEventRecord record{};
+    record.name = it->name.c_str();
+    record.payload = payload;
+    record.context = it->context;
+    it->callback(&record);
+    return true;
+  }
+  return false;
+}
 
 }  // namespace Vorn::Testing

@@ -17,6 +17,14 @@ struct FakeSubscription {
   uint32_t flags;
 };
 
+struct FakeTimer {
+  std::string name;
+  PluginTimerCallback callback;
+  void* context;
+  double delay_seconds;
+  uint32_t flags;
+};
+
 // The table is the first member, so an entry finds its host from the table pointer.
 struct FakeHost {
   HostApi api;
@@ -25,6 +33,12 @@ struct FakeHost {
   std::vector<FakeSubscription> subscriptions;
   std::vector<std::string> unsubscriptions;
   std::vector<std::pair<int32_t, std::string>> log_lines;
+  std::vector<FakeTimer> timers;
+
+  // Runs and forgets the scheduled callbacks, in the order they were scheduled.
+  void RunTimers();
+  // Delivers an event of `name` with `payload` to its latest subscription; false when none.
+  bool Deliver(const std::string& name, const BindingPlainValue& payload);
 
   FakeHost();
   static FakeHost& From(const HostApi* api) {
