@@ -1,5 +1,7 @@
 // Fuzzes ParseYaml: any input ends in a value or one message, within the nesting limit; every
-// accepted value, written back as tagged flow YAML, reads again as exactly the same value.
+// accepted value, written back as tagged flow YAML, reads again as exactly the same value; and a
+// text that strtod reads whole is typed exactly as strtod's double says (the reader takes a
+// faster way for common decimals).
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -173,11 +175,45 @@ bool SameValue(const BindingProperty& a, const BindingProperty& b) {
   }
 }
 
+// The plain-number rules applied to strtod's reading of the whole text; false when the text
+// is no plain number (or could read as something else in YAML).
+bool ExpectedPlainNumber(std::string_view text, BindingProperty& expected) {
+  if (text.empty() || text.size() > 400) return false;
+  for (char c : text) {
+    if (std::strchr("0123456789+-.eE", c) == nullptr) return false;
+  }
+  if (text[0] == '-' && (text.size() == 1 || text[1] == '-')) return false;  // "-", "---"
+  if (text.compare(0, 3, "...") == 0) return false;
+  const std::string terminated(text);
+  char* end = nullptr;
+  const double value = std::strtod(terminated.c_str(), &end);
+  if (end != terminated.c_str() + terminated.size() || std::isinf(value)) return false;
+  if (std::isnan(value) || value != std::trunc(value)) {
+    expected.SetFloat(value);
+  } else if (value < 0.0) {
+    if (value >= -9223372036854775808.0) {
+      expected.SetSigned(static_cast<int64_t>(value));
+    } else {
+      expected.SetFloat(value);
+    }
+  } else if (value < 18446744073709551616.0) {
+    expected.SetUnsigned(static_cast<uint64_t>(value));
+  } else {
+    expected.SetFloat(value);
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const Vorn::BindingResult result = Vorn::ParseYaml(text);
+  BindingProperty expected;
+  if (ExpectedPlainNumber(text, expected)) {
+    if (!result.Ok() || !SameValue(result.Value(), expected))
+      Fault("a plain number typed unlike strtod");
+  }
   if (!result.Ok()) {
     if (*result.Error() == '\0') Fault("failed without a message");
     return 0;

@@ -710,6 +710,10 @@ BindingResult ParseYaml(const std::string& text) {
   return ParseYaml(std::string_view(text));
 }
 
+BindingResult ParseYaml(const char* text) {
+  return ParseYaml(text == nullptr ? std::string_view() : std::string_view(text));
+}
+
 bool LooksLikeYaml(const char* text) {
   if (text == nullptr) return false;
   while (*text == ' ')

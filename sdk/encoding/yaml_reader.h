@@ -24,6 +24,8 @@ namespace Vorn {
 // std::bad_alloc when libyaml cannot allocate its parser) escape.
 BindingResult ParseYaml(std::string_view text);
 BindingResult ParseYaml(const std::string& text);
+// The characters up to the first NUL; a null pointer reads as the empty text.
+BindingResult ParseYaml(const char* text);
 
 // True when the NUL-terminated text, after leading spaces (' ' only), starts with the document
 // marker "---". A document without the explicit marker is not recognised; a null text is not
