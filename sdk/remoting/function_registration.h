@@ -176,7 +176,7 @@ class TypedInvoker final : public BindingFunctionInvoker {
   template <size_t... I>
   void AssignAll(BindingResult& converted, Slots& slots, std::vector<BindingProperty>& arguments,
                  std::index_sequence<I...>) const {
-    size_t next = 0;
+    [[maybe_unused]] size_t next = 0;
     (AssignOne<I>(converted, slots, arguments, next), ...);
   }
 
