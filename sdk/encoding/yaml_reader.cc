@@ -127,6 +127,7 @@ bool MayStartNumber(char c) {
   }
 }
 
+#if FLT_EVAL_METHOD == 0
 // The decimal forms -D+(.D+)?([eE][+-]?D+)? (the sign optional), which std::from_chars and
 // strtod read alike.
 bool IsPlainDecimal(std::string_view text) {
@@ -151,6 +152,7 @@ bool IsPlainDecimal(std::string_view text) {
   }
   return at == size;
 }
+#endif
 
 // A plain number: strtod consumes the whole (non-empty, NUL-terminated) text and the value is
 // finite or NaN.
