@@ -121,9 +121,11 @@ bool WriteYaml(const BindingProperty& value, std::string& out, int depth) {
       out += '{';
       const char* separator = "";
       for (const auto& member : value.Members()) {
+        // Explicit keys: libyaml refuses implicit keys longer than 1024 characters.
         out += separator;
+        out += "? ";
         if (!WriteQuoted(member.name, out)) return false;
-        out += ": ";
+        out += " : ";
         if (!WriteYaml(member.value, out, depth + 1)) return false;
         separator = ", ";
       }
