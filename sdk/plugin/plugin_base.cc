@@ -96,6 +96,10 @@ void PluginBase::Load(PluginLoadContext& context, const char* short_name) {
 
   RegisterApi();
 
+  const BindingTableWords& bindings = binding_entries_.Build(
+      registry_->FunctionSnapshot(), registry_->TypeSnapshot(), registry_->EventSnapshot());
+  routes_.Build(*registry_, bindings, handler_contexts_, binding_table_);
+
   context.major = own.major;
   context.minor = own.minor;
   context.patch = own.patch;

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "sdk/binding/binding_table.h"
 #include "sdk/plugin/abi/binding_table.h"
 #include "sdk/plugin/abi/host_api.h"
 #include "sdk/plugin/abi/load_context.h"
 #include "sdk/plugin/plugin_api_version.h"
 #include "sdk/plugin/plugin_event_client.h"
 #include "sdk/plugin/plugin_names.h"
+#include "sdk/plugin/route_table.h"
+#include "sdk/remoting/request_handler.h"
 
 namespace Vorn {
 class BindingRegistry;
@@ -72,6 +75,10 @@ class PluginBase : public PluginEventClient {
   const HostInterface* host_ = nullptr;
   PluginCallbacks callbacks_{};
   BindingTableRecord binding_table_{};
+  // What the binding table points into; built once at the end of the load.
+  BindingTableHolder binding_entries_;
+  RemotingHandlerTable handler_contexts_;
+  RouteTable routes_;
 };
 
 }  // namespace Vorn::Client

@@ -1,5 +1,7 @@
 /* Compiles every boundary header as C, so that they stay C-compatible. */
 #include "sdk/plugin/abi/abi_common.h"
+#include "sdk/plugin/abi/binding_table.h"
+#include "sdk/plugin/abi/event_record.h"
 #include "sdk/plugin/abi/host_api.h"
 #include "sdk/plugin/abi/load_context.h"
 #include "sdk/plugin/abi/plain_value.h"
