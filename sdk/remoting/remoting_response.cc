@@ -44,6 +44,7 @@ const char* EmptyResponseText() {
 
 void ResetResponseRecord(HostResponseRecord& record) {
   std::memset(&record, 0, sizeof(record));
+  record.content_type = kEmptyText;
   record.release = &ReleaseResponseRecord;
 }
 

@@ -45,8 +45,9 @@ class RemotingResponse {
 // The content type of a record without one: shared, never freed.
 const char* EmptyResponseText();
 
-// Zeroes the record and installs the release function, so that every response the host sees can
-// be released the same way. Frees nothing: the record must not own anything yet.
+// Zeroes the record, gives it the shared empty content type and installs the release function,
+// so that every response the host sees can be released the same way. Frees nothing: the record
+// must not own anything yet.
 void ResetResponseRecord(HostResponseRecord& record);
 
 // Writes `response` into a reset record: the result (the error text with the failed flag, or the

@@ -167,7 +167,8 @@ TEST_F(DispatchTest, ResponsesOfWholeRequests) {
       EXPECT_TRUE(response.Failed());
       EXPECT_EQ(response.Error(), "A value for 'n' is required.") << "from the conversion";
     }
-    EXPECT_EQ(response.record.release, &ReleaseResponseRecord);
+    const HostResponseReleaseFn release = response.record.release;
+    EXPECT_EQ(release, &ReleaseResponseRecord);
   }
   EXPECT_EQ(calls_, 0) << "no failed binding reaches the function";
 }
@@ -229,6 +230,7 @@ TEST(RequestCallbackTest, WithoutHandlerContextIsAnInvalidFunction) {
   RemotingRequestCallback(&response.record, &request.Record(nullptr));
   EXPECT_EQ(response.Error(), "Invalid function");
   EXPECT_EQ(response.Status(), 404);
+  EXPECT_STREQ(response.record.content_type, "") << "never null";
   RemotingRequestCallback(nullptr, &request.Record(nullptr));  // nothing to fill
 }
 

@@ -164,10 +164,14 @@ TEST(ResponseRecordTest, ErrorsAndDefaults) {
       EXPECT_STREQ(record.result.error, row.error);
     }
     EXPECT_EQ(body_format, row.expected_format);
-    ASSERT_NE(record.content_type, nullptr);
-    EXPECT_EQ(record.content_type, EmptyResponseText()) << "shared, never freed";
-    EXPECT_EQ(record.stream, nullptr);
-    EXPECT_EQ(record.release, &ReleaseResponseRecord);
+    // Packed fields are copied before gtest binds references to them.
+    const char* content_type = record.content_type;
+    void* stream = record.stream;
+    const HostResponseReleaseFn release = record.release;
+    ASSERT_NE(content_type, nullptr);
+    EXPECT_EQ(content_type, EmptyResponseText()) << "shared, never freed";
+    EXPECT_EQ(stream, nullptr);
+    EXPECT_EQ(release, &ReleaseResponseRecord);
     record.release(&record);
     EXPECT_EQ(LiveBlocks(), live_before);
   }
