@@ -29,6 +29,9 @@ using TimerCallbackFn = void(QEV_HOST_CDECL*)(void* context);
 using StreamReadFn = int32_t(QEV_HOST_CDECL*)(void* stream, uint32_t a, uint32_t b, uint32_t c);
 using StreamReleaseFn = void(QEV_HOST_CDECL*)(void* stream);
 using ResponseReleaseFn = void(QEV_HOST_CDECL*)(ResponseRecord* response);
+// A route entry's request callback: fills the zeroed response before it returns.
+using RequestCallbackFn = void(QEV_HOST_CDECL*)(ResponseRecord* out_response,
+                                                const RequestRecord* request);
 
 using PerformRequestFn = int32_t(QEV_HOST_CDECL*)(const HostApiTable* api,
                                                   ResponseRecord* out_response,
@@ -192,6 +195,120 @@ struct HostApiTable {
   HostLogFn host_log;
 };
 
+// The binding table the plugin leaves in word 6 of the context. Every array is contiguous and
+// each entry's first word points to the next entry of its array (null in the last).
+#pragma pack(push, 1)
+
+// 25 bytes on 32-bit.
+struct ArgumentEntryRecord {
+  const ArgumentEntryRecord* next;
+  const char* name;
+  const char* description;
+  uint32_t type_code;
+  uint32_t element_type_code;
+  const char* type_name;
+  uint8_t optional;
+};
+
+// 8 bytes on 32-bit.
+struct ArgumentLocationRecord {
+  const ArgumentLocationRecord* next;
+  uint32_t location;
+};
+
+// 12 bytes on 32-bit.
+struct TextListRecord {
+  const TextListRecord* next;
+  const char* const* texts;
+  uint32_t count;
+};
+
+// 90 bytes on 32-bit. Bytes 4 to 60 repeat the 61-byte function entry of the route's function,
+// whose offset 8 holds the handler context here.
+struct RouteEntryRecord {
+  const RouteEntryRecord* next;
+  uint32_t reserved;
+  void* handler_context;
+  const char* function_name;
+  const char* name_space;
+  const ArgumentEntryRecord* arguments;
+  uint32_t argument_count;
+  uint32_t result_type_code;
+  uint32_t result_element_type_code;
+  const char* result_type_name;
+  const char* description;
+  const char* help;
+  uint8_t thread_safe;
+  const char* async_type_name;
+  const char* const* tags;
+  uint32_t tag_count;
+  RequestCallbackFn request_callback;
+  const ArgumentLocationRecord* argument_locations;
+  const char* path;
+  uint32_t method;
+  uint8_t flag;
+  const TextListRecord* text_lists;
+  uint32_t text_list_count;
+  const char* method_name;
+};
+
+// 29 bytes on 32-bit.
+struct FieldEntryRecord {
+  const FieldEntryRecord* next;
+  const char* name;
+  const char* description;
+  uint32_t offset;
+  uint32_t type_code;
+  uint32_t element_type_code;
+  const char* type_name;
+  uint8_t optional;
+};
+
+// 16 bytes on 32-bit.
+struct EnumeratorEntryRecord {
+  const EnumeratorEntryRecord* next;
+  const char* name;
+  const char* description;
+  int32_t value;
+};
+
+// 40 bytes on 32-bit. Fields for a record that has some, otherwise enumerators.
+struct TypeEntryRecord {
+  const TypeEntryRecord* next;
+  const char* name;
+  const char* name_space;
+  uint32_t size;
+  const char* description;
+  const char* const* tags;
+  uint32_t tag_count;
+  const FieldEntryRecord* fields;
+  const EnumeratorEntryRecord* enumerators;
+  uint32_t member_count;
+};
+
+// 28 bytes on 32-bit.
+struct EventEntryRecord {
+  const EventEntryRecord* next;
+  const char* name;
+  const char* name_space;
+  const char* payload_type_name;
+  const char* description;
+  const char* const* tags;
+  uint32_t tag_count;
+};
+
+#pragma pack(pop)
+
+// Six words on 32-bit.
+struct BindingTableWords {
+  const RouteEntryRecord* routes;
+  uint32_t route_count;
+  const TypeEntryRecord* types;
+  uint32_t type_count;
+  const EventEntryRecord* events;
+  uint32_t event_count;
+};
+
 inline constexpr size_t kMemoryStatsWords = 14;
 
 // The 32-bit layouts the real host fixes; each check names the field that moved.
@@ -226,6 +343,44 @@ QEV_HOST_ASSERT32(sizeof(LoadContext) == 28 && offsetof(LoadContext, callbacks) 
 QEV_HOST_ASSERT32(offsetof(LoadContext, name) == 20 && offsetof(LoadContext, bindings) == 24);
 QEV_HOST_ASSERT32(sizeof(PluginCallbackTable) == 12 && sizeof(HostInterfaceRecord) == 8);
 QEV_HOST_ASSERT32(sizeof(HostApiTable) == 40 && offsetof(HostApiTable, host_log) == 36);
+QEV_HOST_ASSERT32(sizeof(ArgumentEntryRecord) == 25);
+QEV_HOST_ASSERT32(offsetof(ArgumentEntryRecord, type_code) == 12);
+QEV_HOST_ASSERT32(offsetof(ArgumentEntryRecord, type_name) == 20);
+QEV_HOST_ASSERT32(offsetof(ArgumentEntryRecord, optional) == 24);
+QEV_HOST_ASSERT32(sizeof(ArgumentLocationRecord) == 8 && sizeof(TextListRecord) == 12);
+QEV_HOST_ASSERT32(sizeof(RouteEntryRecord) == 90);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, handler_context) == 8);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, function_name) == 12);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, arguments) == 20);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, result_type_code) == 28);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, result_type_name) == 36);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, thread_safe) == 48);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, async_type_name) == 49);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, tags) == 53);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, tag_count) == 57);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, request_callback) == 61);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, argument_locations) == 65);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, path) == 69);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, method) == 73);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, flag) == 77);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, text_lists) == 78);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, text_list_count) == 82);
+QEV_HOST_ASSERT32(offsetof(RouteEntryRecord, method_name) == 86);
+QEV_HOST_ASSERT32(sizeof(FieldEntryRecord) == 29 && offsetof(FieldEntryRecord, offset) == 12);
+QEV_HOST_ASSERT32(offsetof(FieldEntryRecord, type_name) == 24);
+QEV_HOST_ASSERT32(offsetof(FieldEntryRecord, optional) == 28);
+QEV_HOST_ASSERT32(sizeof(EnumeratorEntryRecord) == 16);
+QEV_HOST_ASSERT32(offsetof(EnumeratorEntryRecord, value) == 12);
+QEV_HOST_ASSERT32(sizeof(TypeEntryRecord) == 40 && offsetof(TypeEntryRecord, size) == 12);
+QEV_HOST_ASSERT32(offsetof(TypeEntryRecord, tags) == 20);
+QEV_HOST_ASSERT32(offsetof(TypeEntryRecord, fields) == 28);
+QEV_HOST_ASSERT32(offsetof(TypeEntryRecord, enumerators) == 32);
+QEV_HOST_ASSERT32(offsetof(TypeEntryRecord, member_count) == 36);
+QEV_HOST_ASSERT32(sizeof(EventEntryRecord) == 28);
+QEV_HOST_ASSERT32(offsetof(EventEntryRecord, payload_type_name) == 12);
+QEV_HOST_ASSERT32(offsetof(EventEntryRecord, tag_count) == 24);
+QEV_HOST_ASSERT32(sizeof(BindingTableWords) == 24 && offsetof(BindingTableWords, types) == 8);
+QEV_HOST_ASSERT32(offsetof(BindingTableWords, events) == 16);
 #undef QEV_HOST_ASSERT32
 
 // On 64-bit the same field order holds with 8-byte pointers.

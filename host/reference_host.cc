@@ -283,6 +283,7 @@ HostStatus ReferenceHost::Load(const std::string& library_path) {
   result["bindings"] = context.bindings != nullptr;
   Record(HostReturn(options_.entry_name, std::move(result)));
 
+  table_ = Host::ReadBindingTable(context_.bindings);
   if (context_.plugin == nullptr || context_.callbacks == nullptr) {
     state_ = State::kShutDown;
     return HostStatus::Failure(options_.entry_name + " returned no plugin");
@@ -383,6 +384,32 @@ double ReferenceHost::now() const {
 size_t ReferenceHost::pending_timers() const {
   std::lock_guard lock(mutex_);
   return clock_.pending();
+}
+
+HostResult<HostResponse> ReferenceHost::Request(const HostRequest& request) {
+  if (!table_.ok()) return HostResult<HostResponse>::Failure(table_.error());
+  std::optional<size_t> route = ChooseRoute(table_.value().routes, request.method, request.path);
+  if (!route) {
+    return HostResult<HostResponse>::Failure("no route for " + request.method + " " + request.path);
+  }
+  return RequestAt(*route, request);
+}
+
+HostResult<HostResponse> ReferenceHost::RequestAt(size_t route_index, const HostRequest& request) {
+  if (!plugin_live()) return HostResult<HostResponse>::Failure("no plugin is loaded");
+  if (!table_.ok()) return HostResult<HostResponse>::Failure(table_.error());
+  const std::vector<RouteView>& routes = table_.value().routes;
+  if (route_index >= routes.size()) {
+    return HostResult<HostResponse>::Failure("no route " + std::to_string(route_index));
+  }
+  const RouteView& route = routes[route_index];
+  Json arguments = RequestJson(request);
+  arguments["route"] = RouteMethodText(route) + " " + route.path;
+  Record(HostCall("Request", std::move(arguments)));
+  HostResult<HostResponse> response = DeliverRequest(route, request, host_interface_.host_handle);
+  Record(HostReturn("Request", response.ok() ? ResponseJson(response.value())
+                                             : Json{{"hostError", response.error()}}));
+  return response;
 }
 
 void ReferenceHost::SetRequestAnswer(RequestAnswer answer) {

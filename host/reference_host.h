@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "host/binding_table_view.h"
 #include "host/boundary_records.h"
 #include "host/host_result.h"
 #include "host/library_loader.h"
 #include "host/plain_json.h"
+#include "host/route_request.h"
 #include "host/transcript.h"
 #include "host/virtual_clock.h"
 
@@ -75,8 +77,9 @@ struct DispatchedEvent {
   uint32_t word = 0;
 };
 
-// Drive it from one thread at a time; the plugin's calls into the host may come from any
-// thread, and the recorded state is guarded. Nothing throws out of the host entries.
+// Drive it from one thread at a time, except Request, which any number of threads may call
+// beside the one delivering events and running timers (the plugin's calls into the host may
+// come from any thread; the recorded state is guarded). Nothing throws out of the host entries.
 class ReferenceHost {
  public:
   explicit ReferenceHost(HostOptions options = {});
@@ -114,6 +117,18 @@ class ReferenceHost {
 
   void SetRequestAnswer(RequestAnswer answer);
 
+  // The binding table the plugin handed over at load, read once right after the entry call
+  // (the plugin keeps it unchanged for its whole life). Fails before a load, or naming the
+  // entry the host could not read.
+  const HostResult<BindingTableView>& ReadBindingTable() const { return table_; }
+
+  // Delivers a request through the route ChooseRoute picks for its method and path (or through
+  // route `route_index` of the table), with the host handle as request handle, and returns
+  // what the plugin answered after releasing the response. Fails without a live plugin, a
+  // readable table or a route. Recorded as "Request" with the response as its result.
+  HostResult<HostResponse> Request(const HostRequest& request);
+  HostResult<HostResponse> RequestAt(size_t route_index, const HostRequest& request);
+
   // Called with every new entry, outside the host's lock (the tool prints from it).
   void SetTranscriptListener(std::function<void(const TranscriptEntry&)> listener);
   std::vector<TranscriptEntry> transcript() const;
@@ -149,6 +164,7 @@ class ReferenceHost {
   std::optional<LoadedLibrary> library_;  // declared early: unloaded after the rest is gone
   State state_ = State::kEmpty;
   ContextWords context_;
+  HostResult<BindingTableView> table_ = HostResult<BindingTableView>::Failure("no plugin loaded");
   TableBlock block_;
   HostInterfaceRecord host_interface_{};
 

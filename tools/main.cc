@@ -5,12 +5,15 @@
 #include <exception>
 
 #include "tools/command.h"
+#include "tools/describe_command.h"
+#include "tools/request_command.h"
 #include "tools/run_command.h"
 
 namespace {
 
-// Later subcommands (describe, request, decode) join this list.
-constexpr Vorn::Tools::AddCommandFn kCommands[] = {Vorn::Tools::AddRunCommand};
+// Later subcommands (decode) join this list.
+constexpr Vorn::Tools::AddCommandFn kCommands[] = {
+    Vorn::Tools::AddRunCommand, Vorn::Tools::AddDescribeCommand, Vorn::Tools::AddRequestCommand};
 
 }  // namespace
 

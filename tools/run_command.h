@@ -1,4 +1,5 @@
-// vorn-host run: load the plugin, hand it the host, shut it down, print the transcript.
+// vorn-host run: load the plugin, hand it the host, play a scenario, shut it down, and print
+// the transcript.
 #pragma once
 
 #include <string>
@@ -8,7 +9,8 @@
 namespace Vorn::Tools {
 
 struct RunOptions {
-  std::string plugin;  // empty: the plugin built beside the tool
+  std::string plugin;    // empty: the plugin built beside the tool
+  std::string scenario;  // empty: the built-in sample
   bool jsonl = false;
 };
 

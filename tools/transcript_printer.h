@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "host/transcript.h"
 
@@ -13,6 +14,8 @@ class TranscriptPrinter {
  public:
   TranscriptPrinter(TranscriptStyle style, std::FILE* out) : style_(style), out_(out) {}
   void Print(const Host::TranscriptEntry& entry) const;
+  // A scenario's note: "-- text", or {"note":"text"} as a JSON line.
+  void PrintNote(const std::string& note) const;
 
  private:
   TranscriptStyle style_;
