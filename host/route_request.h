@@ -15,13 +15,24 @@
 namespace Vorn::Host {
 
 struct HostRequest {
+  using Pairs = std::vector<std::pair<std::string, std::string>>;
+  using Arguments = std::vector<std::pair<std::string, Json>>;
+
+  HostRequest() = default;
+  HostRequest(std::string method_text, std::string request_path, Pairs request_headers = {},
+              Arguments request_arguments = {})
+      : method(std::move(method_text)),
+        path(std::move(request_path)),
+        headers(std::move(request_headers)),
+        arguments(std::move(request_arguments)) {}
+
   // "DELETE" ... "PUT" travel as their codes; any other name as code 8 with the name.
   std::string method = "GET";
   // May carry a query after "?".
   std::string path;
-  std::vector<std::pair<std::string, std::string>> headers;
+  Pairs headers;
   // An empty name makes the argument positional (a null name in the record).
-  std::vector<std::pair<std::string, Json>> arguments;
+  Arguments arguments;
   std::optional<std::string> body;
   std::string content_type;
 };
