@@ -1,6 +1,7 @@
 // The registry's tables, lookups and snapshots, and the type and event builders.
 #include "sdk/binding/binding_registry.h"
 
+#include "sdk/binding/builtin_types.h"
 #include "sdk/binding/fnv1a.h"
 #include "sdk/binding/static_type_hash.h"
 
@@ -116,8 +117,8 @@ BindingRegistry::BindingRegistry() {
 BindingRegistry::~BindingRegistry() = default;
 
 void BindingRegistry::RegisterBuiltins() {
-  // Nothing yet: the help records, the asynchronous-operation types and "OnCallback" are the
-  // remoting layer's and are registered from here once it provides them.
+  // Qualified: the member's own name hides the free function.
+  Vorn::RegisterBuiltins(*this);
 }
 
 BindingTypeBuilder BindingRegistry::BeginType(uint32_t size, std::string_view name,
