@@ -83,7 +83,8 @@ BindingTableWords BindingTableHolder::Build(
 
     const BindingTypeDescriptor& result =
         BindingEntryDescriptor(function->returns, function->extra_returns);
-    BindingFunctionEntry entry{};
+    BindingFunctionEntry item{};
+    BindingFunctionDescription& entry = item.function;
     entry.name = function->name.c_str();
     entry.name_space = function->name_space.c_str();
     entry.arguments = First(arguments_.back());
@@ -98,7 +99,7 @@ BindingTableWords BindingTableHolder::Build(
         function->async && result.record != nullptr ? result.record->name.c_str() : "";
     entry.tags = TagArray(function->tags);
     entry.tag_count = static_cast<uint32_t>(function->tags.size());
-    functions_.push_back(entry);
+    functions_.push_back(item);
   }
   Link(functions_);
 

@@ -10,27 +10,9 @@ const BindingFunctionEntry* FindFunctionEntry(const BindingTableWords& bindings,
                                               const std::string& name) {
   for (uint32_t i = 0; i < bindings.function_count; ++i) {
     const BindingFunctionEntry& entry = bindings.functions[i];
-    if (entry.name != nullptr && name == entry.name) return &entry;
+    if (entry.function.name != nullptr && name == entry.function.name) return &entry;
   }
   return nullptr;
-}
-
-// Bytes 4 to 60 of the function's entry, field by field so 64-bit builds keep the same order.
-void CopyFunctionPart(const BindingFunctionEntry& from, BindingRouteEntry& to) {
-  to.reserved = from.reserved;
-  to.name = from.name;
-  to.name_space = from.name_space;
-  to.arguments = from.arguments;
-  to.argument_count = from.argument_count;
-  to.result_type_code = from.result_type_code;
-  to.result_element_type_code = from.result_element_type_code;
-  to.result_type_name = from.result_type_name;
-  to.description = from.description;
-  to.help = from.help;
-  to.thread_safe = from.thread_safe;
-  to.async_type_name = from.async_type_name;
-  to.tags = from.tags;
-  to.tag_count = from.tag_count;
 }
 
 uint32_t LocationCode(ArgumentLocation location) {
@@ -61,9 +43,9 @@ void RouteTable::Build(const BindingRegistry& registry, const BindingTableWords&
     BindingRouteEntry route;
     std::memset(&route, 0, sizeof route);
     if (const BindingFunctionEntry* entry = FindFunctionEntry(bindings, function->name)) {
-      CopyFunctionPart(*entry, route);
+      route.function = entry->function;
     }
-    route.handler_context = handlers.ContextFor(registry, *function);
+    route.function.handler_context = handlers.ContextFor(registry, *function);
     route.request_callback = &RemotingRequestCallback;
 
     std::vector<BindingArgumentLocationEntry> locations;

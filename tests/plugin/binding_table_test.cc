@@ -80,14 +80,16 @@ TEST_F(BindingTableTest, ArraysAreLinkedAndCounted) {
   CountLinked(words_.types, words_.type_count);
   CountLinked(words_.events, words_.event_count);
   EXPECT_EQ(words_.function_count, 2u);
-  // The builtin "OnCallback" comes first in name order.
-  ASSERT_EQ(words_.event_count, 2u);
-  EXPECT_STREQ(words_.events[0].name, "OnCallback");
-  EXPECT_EQ(words_.events[1].next, nullptr);
-  EXPECT_STREQ(words_.events[1].payload_type_name, "Paint");
-  EXPECT_STREQ(words_.events[1].description, "painted");
-  ASSERT_EQ(words_.events[1].tag_count, 1u);
-  EXPECT_STREQ(words_.events[1].tags[0], "t");
+  EXPECT_EQ(words_.events[words_.event_count - 1].next, nullptr);
+  const BindingEventEntry* paint = nullptr;
+  for (const BindingEventEntry* entry = words_.events; entry != nullptr; entry = entry->next) {
+    if (std::string(entry->name) == "OnPaint") paint = entry;
+  }
+  ASSERT_NE(paint, nullptr);
+  EXPECT_STREQ(paint->payload_type_name, "Paint");
+  EXPECT_STREQ(paint->description, "painted");
+  ASSERT_EQ(paint->tag_count, 1u);
+  EXPECT_STREQ(paint->tags[0], "t");
 }
 
 TEST_F(BindingTableTest, TypesListFieldsOrEnumerators) {
@@ -125,7 +127,7 @@ TEST_F(BindingTableTest, TypesListFieldsOrEnumerators) {
 }
 
 TEST_F(BindingTableTest, FunctionsDescribeArgumentsAndResult) {
-  const BindingFunctionEntry& get = words_.functions[0];
+  const BindingFunctionDescription& get = words_.functions[0].function;
   EXPECT_STREQ(get.name, "GetPaint");
   EXPECT_EQ(get.handler_context, nullptr);
   ASSERT_EQ(get.argument_count, 1u);
@@ -148,15 +150,15 @@ TEST_F(BindingTableTest, RoutesCarryTheFunctionAndItsContext) {
   ASSERT_EQ(record.route_count, 1u);
   const BindingRouteEntry& route = record.routes[0];
   EXPECT_EQ(route.next, nullptr);
-  EXPECT_STREQ(route.name, "GetPaint");
+  EXPECT_STREQ(route.function.name, "GetPaint");
   EXPECT_STREQ(route.path, "/paints/{id}");
   EXPECT_EQ(route.method, 2u);
-  EXPECT_NE(route.handler_context, nullptr);
+  EXPECT_NE(route.function.handler_context, nullptr);
   EXPECT_NE(route.request_callback, nullptr);
   ASSERT_NE(route.argument_locations, nullptr);
   EXPECT_EQ(route.argument_locations[0].location, 2u);
   EXPECT_EQ(route.argument_locations[0].next, nullptr);
-  EXPECT_EQ(route.arguments, words_.functions[0].arguments);
+  EXPECT_EQ(route.function.arguments, words_.functions[0].function.arguments);
   EXPECT_EQ(record.types, words_.types);
   EXPECT_EQ(record.event_count, words_.event_count);
 }
@@ -168,10 +170,10 @@ TEST_F(BindingTableTest, ARouteWithoutFunctionEntryKeepsOnlyItsContext) {
   routes.Build(registry_, BindingTableWords{}, handlers, record);
   ASSERT_EQ(record.route_count, 1u);
   const BindingRouteEntry& route = record.routes[0];
-  EXPECT_EQ(route.name, nullptr);
-  EXPECT_EQ(route.argument_count, 0u);
-  EXPECT_EQ(route.result_type_code, 0u);
-  EXPECT_NE(route.handler_context, nullptr);
+  EXPECT_EQ(route.function.name, nullptr);
+  EXPECT_EQ(route.function.argument_count, 0u);
+  EXPECT_EQ(route.function.result_type_code, 0u);
+  EXPECT_NE(route.function.handler_context, nullptr);
 }
 
 TEST(BindingEntryCodes, OutOfRangeCodesAreWrittenAsZero) {

@@ -24,11 +24,10 @@ typedef struct BindingArgumentEntry {
   uint8_t optional;
 } BindingArgumentEntry;
 
-/* 61 bytes. */
-typedef struct BindingFunctionEntry {
-  const struct BindingFunctionEntry* next;
+/* 57 bytes: what a function entry says after its link, repeated in its route entry. */
+typedef struct BindingFunctionDescription {
   uint32_t reserved;
-  const void* handler_context; /* zero here; the route entry's copy holds the context */
+  const void* handler_context; /* zero in the function entry; the route's context in a route */
   const char* name;
   const char* name_space;
   const BindingArgumentEntry* arguments;
@@ -42,6 +41,12 @@ typedef struct BindingFunctionEntry {
   const char* async_type_name;
   const char* const* tags;
   uint32_t tag_count;
+} BindingFunctionDescription;
+
+/* 61 bytes. */
+typedef struct BindingFunctionEntry {
+  const struct BindingFunctionEntry* next;
+  BindingFunctionDescription function;
 } BindingFunctionEntry;
 
 /* 29 bytes. */
@@ -111,21 +116,7 @@ typedef void(VORN_CDECL* BindingRequestCallback)(struct HostResponseRecord* out_
  * zero when it has none), with the handler context at offset 8. */
 typedef struct BindingRouteEntry {
   const struct BindingRouteEntry* next;
-  uint32_t reserved;
-  const void* handler_context;
-  const char* name;
-  const char* name_space;
-  const BindingArgumentEntry* arguments;
-  uint32_t argument_count;
-  uint32_t result_type_code;
-  uint32_t result_element_type_code;
-  const char* result_type_name;
-  const char* description;
-  const char* help;
-  uint8_t thread_safe;
-  const char* async_type_name;
-  const char* const* tags;
-  uint32_t tag_count;
+  BindingFunctionDescription function;
   BindingRequestCallback request_callback;
   const BindingArgumentLocationEntry* argument_locations;
   const char* path;
@@ -141,12 +132,14 @@ typedef struct BindingRouteEntry {
 VORN_ASSERT_SIZE32(BindingArgumentEntry, 25);
 VORN_ASSERT_OFFSET32(BindingArgumentEntry, type_name, 20);
 VORN_ASSERT_OFFSET32(BindingArgumentEntry, optional, 24);
+VORN_ASSERT_SIZE32(BindingFunctionDescription, 57);
+VORN_ASSERT_OFFSET32(BindingFunctionDescription, handler_context, 4);
+VORN_ASSERT_OFFSET32(BindingFunctionDescription, result_type_code, 24);
+VORN_ASSERT_OFFSET32(BindingFunctionDescription, thread_safe, 44);
+VORN_ASSERT_OFFSET32(BindingFunctionDescription, async_type_name, 45);
+VORN_ASSERT_OFFSET32(BindingFunctionDescription, tag_count, 53);
 VORN_ASSERT_SIZE32(BindingFunctionEntry, 61);
-VORN_ASSERT_OFFSET32(BindingFunctionEntry, handler_context, 8);
-VORN_ASSERT_OFFSET32(BindingFunctionEntry, result_type_code, 28);
-VORN_ASSERT_OFFSET32(BindingFunctionEntry, thread_safe, 48);
-VORN_ASSERT_OFFSET32(BindingFunctionEntry, async_type_name, 49);
-VORN_ASSERT_OFFSET32(BindingFunctionEntry, tag_count, 57);
+VORN_ASSERT_OFFSET32(BindingFunctionEntry, function, 4);
 VORN_ASSERT_SIZE32(BindingFieldEntry, 29);
 VORN_ASSERT_OFFSET32(BindingFieldEntry, offset, 12);
 VORN_ASSERT_OFFSET32(BindingFieldEntry, optional, 28);
@@ -161,8 +154,7 @@ VORN_ASSERT_OFFSET32(BindingEventEntry, tag_count, 24);
 VORN_ASSERT_SIZE32(BindingArgumentLocationEntry, 8);
 VORN_ASSERT_SIZE32(BindingTextListEntry, 12);
 VORN_ASSERT_SIZE32(BindingRouteEntry, 90);
-VORN_ASSERT_OFFSET32(BindingRouteEntry, handler_context, 8);
-VORN_ASSERT_OFFSET32(BindingRouteEntry, tag_count, 57);
+VORN_ASSERT_OFFSET32(BindingRouteEntry, function, 4);
 VORN_ASSERT_OFFSET32(BindingRouteEntry, request_callback, 61);
 VORN_ASSERT_OFFSET32(BindingRouteEntry, argument_locations, 65);
 VORN_ASSERT_OFFSET32(BindingRouteEntry, path, 69);
