@@ -352,6 +352,7 @@ size_t ReferenceHost::RunDue() {
 
 size_t ReferenceHost::AdvanceClock(double seconds) {
   const double target = now() + (seconds > 0 ? seconds : 0);
+  Record(HostCall("AdvanceClock", {{"seconds", seconds}, {"to", target}}));
   const size_t ran = RunTimers(target);
   std::lock_guard lock(mutex_);
   clock_.AdvanceTo(target);

@@ -110,7 +110,8 @@ class ReferenceHost {
   // no delay run in the same call.
   size_t RunDue();
   // Moves the clock forward, running every timer whose deadline is passed, in deadline then
-  // scheduling order, each at its own deadline; returns how many ran.
+  // scheduling order, each at its own deadline; returns how many ran. Recorded as
+  // "AdvanceClock" before the timers it runs.
   size_t AdvanceClock(double seconds);
   double now() const;
   size_t pending_timers() const;

@@ -24,7 +24,7 @@ bool TemplateMatches(std::string_view route_path, std::string_view path) {
   const std::vector<std::string_view> given = Segments(path);
   for (size_t i = 0; i < wanted.size(); ++i) {
     const std::string_view segment = wanted[i];
-    if (segment.rfind("{+", 0) == 0) return given.size() >= i;
+    if (segment.rfind("{+", 0) == 0) return given.size() > i;
     if (i >= given.size()) return false;
     const bool variable = segment.find('{') != std::string_view::npos;
     if (!variable && segment != given[i]) return false;

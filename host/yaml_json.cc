@@ -174,12 +174,14 @@ class Folder {
         frames_.pop_back();
         return Place(std::move(frame.value), frame.anchor, mark, false);
       }
+      case YAML_DOCUMENT_START_EVENT:
+        if (done_) return Fail("more than one document", mark);
+        return true;
       default:
         return true;
     }
   }
 
-  bool done() const { return done_; }
   Json& document() { return document_; }
 
  private:
@@ -204,7 +206,7 @@ HostResult<Json> ParseYamlDocument(std::string_view text) {
   yaml_parser_set_input_string(&parser, reinterpret_cast<const unsigned char*>(text.data()),
                                text.size());
   Folder folder;
-  while (!folder.done()) {
+  while (true) {
     yaml_event_t event;
     if (yaml_parser_parse(&parser, &event) == 0) {
       return HostResult<Json>::Failure(

@@ -106,8 +106,10 @@ void AddDescribeCommand(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<DescribeOptions>();
   CLI::App* describe = app.add_subcommand(
       "describe", "Load the plugin and print the routes, types and events of its binding table");
-  describe->add_option("--plugin", options->plugin,
-                       "Plugin library (default: the one built beside this tool)");
+  describe
+      ->add_option("--plugin", options->plugin,
+                   "Plugin library (default: the one built beside this tool)")
+      ->type_name("LIB");
   describe->add_flag("--json", options->json, "Print the table as one JSON document");
   describe->callback([options, &exit_code] { exit_code = Describe(*options); });
 }

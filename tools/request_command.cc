@@ -105,18 +105,30 @@ void AddRequestCommand(CLI::App& app, int& exit_code) {
       "Initialize the plugin and deliver one request through its route entry; prints\n"
       "\"status N\", then \"error TEXT\" or \"result JSON\". Exit code 1 when the response\n"
       "failed or its status is 400 or more.");
-  request->add_option("--plugin", options->plugin,
-                      "Plugin library (default: the one built beside this tool)");
+  request
+      ->add_option("--plugin", options->plugin,
+                   "Plugin library (default: the one built beside this tool)")
+      ->type_name("LIB");
   request->add_option("method", options->method, "GET, POST, ... (any other name is sent as such)")
+      ->type_name("METHOD")
       ->required();
-  request->add_option("path", options->path, "Request path, with an optional ?query")->required();
-  request->add_option("--header", options->headers, "A request header NAME=VALUE (repeatable)");
-  request->add_option("--arg", options->arguments,
-                      "A named argument NAME=VALUE, sent as a text (repeatable)");
-  CLI::Option* body = request->add_option("--body", options->body_file,
-                                          "File holding the request body (- for stdin)");
+  request->add_option("path", options->path, "Request path, with an optional ?query")
+      ->type_name("PATH")
+      ->required();
+  // One value per occurrence, so the options may stand anywhere among the positionals.
+  request->add_option("--header", options->headers, "A request header (repeatable)")
+      ->type_name("N=V")
+      ->allow_extra_args(false);
+  request->add_option("--arg", options->arguments, "A named argument, sent as a text (repeatable)")
+      ->type_name("NAME=VALUE")
+      ->allow_extra_args(false);
+  CLI::Option* body =
+      request
+          ->add_option("--body", options->body_file, "File holding the request body (- for stdin)")
+          ->type_name("FILE");
   CLI::Option* content_type =
-      request->add_option("--content-type", options->content_type, "Content type of the body");
+      request->add_option("--content-type", options->content_type, "Content type of the body")
+          ->type_name("TYPE");
   body->needs(content_type);
   content_type->needs(body);
   request->callback([options, &exit_code] { exit_code = Request(*options); });

@@ -21,8 +21,10 @@ void AddRunCommand(CLI::App& app, int& exit_code) {
       "--scenario: a reward grant, the same message again, a change, a reset, with GET\n"
       "requests in between), shut it down, and print every call between host and plugin.");
   run->add_option("--plugin", options->plugin,
-                  "Plugin library (default: the one built beside this tool)");
-  run->add_option("--scenario", options->scenario, "Scenario file, JSON or YAML (.yaml, .yml)");
+                  "Plugin library (default: the one built beside this tool)")
+      ->type_name("LIB");
+  run->add_option("--scenario", options->scenario, "Scenario file, JSON or YAML (.yaml, .yml)")
+      ->type_name("FILE");
   run->add_flag("--jsonl", options->jsonl, "Print the transcript as JSON Lines");
   run->footer(kScenarioHelp);
   run->callback([options, &exit_code] { exit_code = RunPlugin(*options); });
