@@ -1,4 +1,4 @@
-// Printing of one FormatText argument with its completed conversion specification through the
+// Printing of one FormatText argument with its completed conversion directive through the
 // C library's bounded formatting.
 #include "sdk/runtime/format_argument.h"
 
@@ -9,7 +9,7 @@
 namespace Vorn::detail {
 namespace {
 
-// The specification is the formatter's own, completed from the argument's kind, so its
+// The directive is the formatter's own, completed from the argument's kind, so its
 // letter always matches the value passed here.
 #if defined(__GNUC__)
 #pragma GCC diagnostic push

@@ -13,7 +13,7 @@ namespace Vorn {
 
 namespace detail {
 
-// One conversion ready for the C library: the completed specification, the "*" values that
+// One conversion ready for the C library: the completed directive, the "*" values that
 // precede the argument in printf order, and the space left in the output (NUL included).
 struct FormatConversion {
   char* out;
@@ -41,7 +41,7 @@ int PrintJoined(const FormatConversion& conversion, const char* first, size_t fi
 struct FormatArgumentKind {
   // The conversion letters the kind accepts; the first is its default.
   const char* letters;
-  // What a bare placeholder gets, and what any explicit specification gets unless it keeps a
+  // What a bare placeholder gets, and what any explicit directive gets unless it keeps a
   // short modifier below: "ll" for 64-bit integers, so their whole value always prints.
   const char* length_modifier;
   // Whether an explicit "h" or "hh" stays. Every other modifier the caller writes is replaced,

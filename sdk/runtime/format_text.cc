@@ -1,5 +1,5 @@
-// The formatter's stages: parse a placeholder into its own specification, bind it and its "*"
-// values to arguments, complete the specification from the argument's kind, write it.
+// The formatter's stages: parse a placeholder into its own directive, bind it and its "*"
+// values to arguments, complete the directive from the argument's kind, write it.
 #include "sdk/runtime/format_text.h"
 
 #include <cstring>
@@ -8,9 +8,9 @@
 namespace Vorn::detail {
 namespace {
 
-// A specification of 60 or more characters ends the output instead of being cut.
+// A directive of 60 or more characters ends the output instead of being cut.
 constexpr size_t kMaxSpecLength = 59;
-// Room for a completed specification: completion adds at most "ll" to what was parsed.
+// Room for a completed directive: completion adds at most "ll" to what was parsed.
 constexpr size_t kCompletedSpecSize = kMaxSpecLength + 4;
 
 bool IsDigit(char c) {
@@ -27,7 +27,7 @@ const char* ReadNumber(const char* p, size_t& number) {
   return p;
 }
 
-// One placeholder after parsing: its specification (without positions) and the 1-based
+// One placeholder after parsing: its directive (without positions) and the 1-based
 // numbers of the arguments it takes.
 struct Placeholder {
   char spec[kMaxSpecLength + 1];
@@ -122,7 +122,7 @@ bool IsLengthModifier(char c) {
   return std::strchr("hljztL", c) != nullptr;
 }
 
-// Fills `completed` from the parsed specification and the argument's kind; returns the
+// Fills `completed` from the parsed directive and the argument's kind; returns the
 // conversion letter. A bare placeholder gets the kind's modifier and default letter; otherwise
 // the last character is kept if the kind accepts it and replaced by the default if not.
 char Complete(const Placeholder& placeholder, const FormatArgumentKind& kind,
@@ -209,7 +209,7 @@ size_t FormatArguments(char* buffer, size_t size, const char* format,
     conversion.size = size - position;
     conversion.spec = completed;
     // A "*" that was the placeholder's unfinished last character is no longer in the
-    // specification, so its value is not passed either.
+    // directive, so its value is not passed either.
     conversion.star_count = CountStars(completed);
     const int written = argument.kind->print(argument.value, conversion);
     if (written < 0) {

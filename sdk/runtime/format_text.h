@@ -1,5 +1,5 @@
 // FormatText: the SDK's message formatter. Numbered placeholders ("%1", "%2") and printf-style
-// specifications (with or without "N$") over arguments that keep their native types.
+// directives (with or without "N$") over arguments that keep their native types.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +22,7 @@ size_t FormatArguments(char* buffer, size_t size, const char* format,
 
 // Formats into the caller's buffer and returns the length written; the text is always
 // NUL-terminated (nothing is written when size is 0). Never fails: a placeholder without its
-// argument, a "*" naming a non-integer argument or an over-long specification ends the output
+// argument, a "*" naming a non-integer argument or an over-long directive ends the output
 // just before that placeholder, and text that does not fit is cut at the buffer's end. A null
 // format gives the empty text. Allocates nothing unless an argument's text form does.
 template <typename... Args>

@@ -1,5 +1,5 @@
 // FormatText: placeholder grammar, argument binding, the kinds' conversions, the text-form hook
-// and where output ends (missing arguments, over-long specifications, the buffer's end).
+// and where output ends (missing arguments, over-long directives, the buffer's end).
 #include "sdk/runtime/format_text.h"
 
 #include <gtest/gtest.h>
@@ -192,7 +192,7 @@ TEST(FormatTextTest, NumbersOfEveryWidth) {
        FormatText("%1 %2", std::numeric_limits<int32_t>::min(),
                   std::numeric_limits<uint32_t>::max()),
        "-2147483648 4294967295"},
-      // Explicit specifications of 64-bit values get "ll" and print the whole value.
+      // Explicit directives of 64-bit values get "ll" and print the whole value.
       {"%5d of int64", FormatText("%5d|%x", int64_t{1} << 40, ~uint64_t{0}),
        "1099511627776|ffffffffffffffff"},
       {"%hd of int64", FormatText("%hd", int64_t{1} << 40), "1099511627776"},
@@ -244,7 +244,7 @@ TEST(FormatTextTest, TextFormIsBuiltOnlyWhenRendered) {
 }
 
 TEST(FormatTextTest, OverlongSpecificationEndsTheOutput) {
-  // 59 characters are a specification; 60 end the output before it.
+  // 59 characters are a directive; 60 end the output before it.
   const std::string fits = "a%" + std::string(57, '-') + "d|";
   const std::string too_long = "a%" + std::string(58, '-') + "d|";
   EXPECT_EQ(FormatText(fits.c_str(), 5), "a5|");
