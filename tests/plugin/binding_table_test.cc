@@ -167,7 +167,7 @@ TEST_F(BindingTableTest, RoutesCarryTheFunctionAndItsContext) {
   ASSERT_NE(Copy(route.argument_locations), nullptr);
   EXPECT_EQ(Copy(route.argument_locations[0].location), 2u);
   EXPECT_EQ(Copy(route.argument_locations[0].next), nullptr);
-  EXPECT_EQ(Copy(route.function.arguments), words_.functions[0].function.arguments);
+  EXPECT_EQ(Copy(route.function.arguments), Copy(words_.functions[0].function.arguments));
   EXPECT_EQ(record.types, words_.types);
   EXPECT_EQ(record.event_count, words_.event_count);
 }
