@@ -5,15 +5,16 @@
 #include <exception>
 
 #include "tools/command.h"
+#include "tools/decode_command.h"
 #include "tools/describe_command.h"
 #include "tools/request_command.h"
 #include "tools/run_command.h"
 
 namespace {
 
-// Later subcommands (decode) join this list.
 constexpr Vorn::Tools::AddCommandFn kCommands[] = {
-    Vorn::Tools::AddRunCommand, Vorn::Tools::AddDescribeCommand, Vorn::Tools::AddRequestCommand};
+    Vorn::Tools::AddRunCommand, Vorn::Tools::AddDescribeCommand, Vorn::Tools::AddRequestCommand,
+    Vorn::Tools::AddDecodeCommand};
 
 }  // namespace
 

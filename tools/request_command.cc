@@ -5,16 +5,13 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/reference_host.h"
 #include "host/transcript.h"
+#include "tools/input_file.h"
 #include "tools/plugin_session.h"
 
 namespace Vorn::Tools {
@@ -35,19 +32,6 @@ bool SplitPair(const std::string& text, std::pair<std::string, std::string>& out
   const size_t equals = text.find('=');
   if (equals == std::string::npos || equals == 0) return false;
   out = {text.substr(0, equals), text.substr(equals + 1)};
-  return true;
-}
-
-bool ReadBody(const std::string& file, std::string& out) {
-  if (file == "-") {
-    out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  out = bytes.str();
   return true;
 }
 
@@ -82,7 +66,7 @@ int Request(const RequestOptions& options) {
   }
   if (!options.body_file.empty()) {
     std::string body;
-    if (!ReadBody(options.body_file, body)) return Fail("cannot read " + options.body_file);
+    if (!ReadInput(options.body_file, body)) return Fail("cannot read " + options.body_file);
     request.body = std::move(body);
     request.content_type = options.content_type;
   }

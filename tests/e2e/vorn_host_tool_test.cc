@@ -8,51 +8,10 @@
 #include <vector>
 
 #include "host/plain_json.h"
-
-#if defined(_WIN32)
-#include <process.h>
-#define popen _popen
-#define pclose _pclose
-#define getpid _getpid
-#else
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
+#include "tests/e2e/tool_process.h"
 
 namespace Vorn::Host {
 namespace {
-
-struct ToolRun {
-  int exit_code = -1;
-  std::string out;
-};
-
-ToolRun RunTool(const std::string& arguments) {
-  ToolRun run;
-  const std::string command = std::string("\"") + QEV_VORN_HOST + "\" " + arguments + " 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    run.out.append(buffer, got);
-  const int status = pclose(pipe);
-#if defined(_WIN32)
-  run.exit_code = status;
-#else
-  run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-  return run;
-}
-
-// Writes `text` into a file of the test's temporary folder, named apart from other runs of the
-// test that may share the folder; returns its path.
-std::string WriteFile(const std::string& name, const std::string& text) {
-  const std::string path =
-      ::testing::TempDir() + "vorn_host_" + std::to_string(getpid()) + "_" + name;
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
 
 // Each of `pieces` must occur in `text`, in this order.
 void ExpectInOrder(const std::string& text, const std::vector<std::string>& pieces) {
