@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/binding_bench_workload.h"
+#include "bench/page_reserve.h"
 #include "sdk/binding/binding_property.h"
 
 namespace {
@@ -46,6 +47,18 @@ void BM_Structure_BuildDestroy_Binding(benchmark::State& state) {
 }
 BENCHMARK(BM_Structure_BuildDestroy_Binding)->Unit(benchmark::kMicrosecond);
 
+// Diagnostic: the same with the page source's regions kept mapped, so that the difference to
+// the row above is what mapping and unmapping regions costs.
+void BM_Structure_BuildDestroy_BindingReservedPages(benchmark::State& state) {
+  const bench::PageRegionReserve reserve(bench::kReservedPages);
+  for (auto _ : state) {
+    BindingProperty value;
+    BuildStructure(value);
+    benchmark::DoNotOptimize(value.Size());
+  }
+}
+BENCHMARK(BM_Structure_BuildDestroy_BindingReservedPages)->Unit(benchmark::kMicrosecond);
+
 void BM_Structure_CopyDestroy_Binding(benchmark::State& state) {
   BindingProperty source;
   BuildStructure(source);
@@ -55,6 +68,17 @@ void BM_Structure_CopyDestroy_Binding(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Structure_CopyDestroy_Binding)->Unit(benchmark::kMicrosecond);
+
+void BM_Structure_CopyDestroy_BindingReservedPages(benchmark::State& state) {
+  BindingProperty source;
+  BuildStructure(source);
+  const bench::PageRegionReserve reserve(bench::kReservedPages);
+  for (auto _ : state) {
+    BindingProperty copy(source);
+    benchmark::DoNotOptimize(copy.Size());
+  }
+}
+BENCHMARK(BM_Structure_CopyDestroy_BindingReservedPages)->Unit(benchmark::kMicrosecond);
 
 void BM_Collection_BuildDestroy_Binding(benchmark::State& state) {
   const bool mixed = state.range(0) != 0;

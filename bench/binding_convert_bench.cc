@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "bench/binding_convert_workload.h"
+#include "bench/page_reserve.h"
 #include "sdk/binding/type_builder.h"
 
 namespace {
@@ -55,6 +56,17 @@ void BM_Convert_ToValue_Binding(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Convert_ToValue_Binding)->Unit(benchmark::kMicrosecond);
+
+// Diagnostic: the same with the page source's regions kept mapped.
+void BM_Convert_ToValue_BindingReservedPages(benchmark::State& state) {
+  const bench::Catalogue& native = bench::SampleCatalogue();
+  const bench::PageRegionReserve reserve(bench::kReservedPages);
+  for (auto _ : state) {
+    BindingResult result = Convert(native);
+    benchmark::DoNotOptimize(result.Value().Size());
+  }
+}
+BENCHMARK(BM_Convert_ToValue_BindingReservedPages)->Unit(benchmark::kMicrosecond);
 
 void BM_Convert_FromValue_Binding(benchmark::State& state) {
   const BindingResult value = Convert(bench::SampleCatalogue());

@@ -8,9 +8,6 @@
 namespace bench {
 namespace {
 
-// Three times the pages of the largest corpus tree (citm_catalog: about 40 regions of 16).
-constexpr size_t kReservedPages = 2048;
-
 void Parse(benchmark::State& state, const CorpusFile& file) {
   for (auto _ : state) {
     Vorn::BindingResult result = Vorn::ParseJson(file.text.c_str());

@@ -1,4 +1,4 @@
-// A diagnostic for codec_bench: keeps regions of the process-wide page source mapped while a
+// A diagnostic for the benchmarks: keeps regions of the process-wide page source mapped while a
 // row runs, so that the trees it builds take recycled pages instead of fresh mappings. Rows
 // that use it show what mapping and unmapping regions costs the plain SDK rows.
 #pragma once
@@ -10,6 +10,9 @@
 #include "sdk/binding/page_source.h"
 
 namespace bench {
+
+// Enough pages for the largest tree any benchmark builds.
+inline constexpr size_t kReservedPages = 8192;
 
 class PageRegionReserve {
  public:

@@ -16,9 +16,6 @@ void Parse(benchmark::State& state, const CorpusFile& file) {
   CountBytes(state, file);
 }
 
-// Enough pages for the largest corpus tree, in 64 KiB regions.
-constexpr size_t kReservedPages = 8192;
-
 void ParseWithReservedPages(benchmark::State& state, const CorpusFile& file) {
   const PageRegionReserve reserve(kReservedPages);
   Parse(state, file);
