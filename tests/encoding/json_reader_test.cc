@@ -3,7 +3,6 @@
 #include "sdk/encoding/json_reader.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -12,8 +11,13 @@
 #include <memory>
 #include <string>
 
+#include "tests/encoding/reader_test_support.h"
+
 namespace Vorn {
 namespace {
+
+using Testing::Repeat;
+using Testing::RunOnSmallStack;
 
 using Type = BindingProperty::Type;
 
@@ -188,32 +192,6 @@ TEST(JsonReaderTest, ReportsSyntaxErrorsWithTheirOffset) {
     // What had been built is gone: only the message remains.
     EXPECT_EQ(result.Value().Size(), 1u);
   }
-}
-
-// Runs `body` on a thread whose whole stack is 1 MiB.
-void RunOnSmallStack(const std::function<void()>& body) {
-  pthread_attr_t attributes;
-  ASSERT_EQ(pthread_attr_init(&attributes), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&attributes, 1 << 20), 0);
-  pthread_t thread;
-  auto start = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  const int created =
-      pthread_create(&thread, &attributes, start, const_cast<std::function<void()>*>(&body));
-  pthread_attr_destroy(&attributes);
-  ASSERT_EQ(created, 0);
-  pthread_join(thread, nullptr);
-}
-
-std::string Repeat(const char* unit, size_t count) {
-  std::string text;
-  const size_t length = std::strlen(unit);
-  text.reserve(length * count);
-  for (size_t i = 0; i < count; ++i)
-    text.append(unit, length);
-  return text;
 }
 
 TEST(JsonReaderTest, RefusesTheLevelBeyondTheNestingLimit) {

@@ -13,13 +13,13 @@
 
 #include "sdk/runtime/allocation.h"
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <pthread.h>
-#define QEV_TEST_HAS_PTHREAD 1
-#endif
+#include "tests/encoding/reader_test_support.h"
 
 namespace Vorn {
 namespace {
+
+using Testing::Repeat;
+using Testing::RunOnSmallStack;
 
 // "82 A1 62" -> the bytes 0x82 0xA1 0x62.
 std::string Bytes(std::string_view hex) {
@@ -44,14 +44,6 @@ std::string Bytes(std::string_view hex) {
     }
   }
   return bytes;
-}
-
-std::string Repeat(std::string_view part, size_t times) {
-  std::string text;
-  text.reserve(part.size() * times);
-  for (size_t i = 0; i < times; ++i)
-    text.append(part);
-  return text;
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -415,29 +407,12 @@ TEST(MessagePackReaderTest, LimitsNestingTo512Levels) {
   }
 }
 
-#if QEV_TEST_HAS_PTHREAD
-// Runs `work` on a thread whose whole stack is `stack_bytes`.
-void RunOnSmallStack(size_t stack_bytes, const std::function<void()>& work) {
-  pthread_attr_t attributes;
-  ASSERT_EQ(pthread_attr_init(&attributes), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&attributes, stack_bytes), 0);
-  pthread_t thread;
-  auto entry = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attributes, entry, const_cast<std::function<void()>*>(&work)),
-            0);
-  pthread_attr_destroy(&attributes);
-  ASSERT_EQ(pthread_join(thread, nullptr), 0);
-}
-
 TEST(MessagePackReaderTest, DeepInputCannotExhaustASmallStack) {
   const std::string bytes(1 << 20, '\x91');
   bool failed = false;
   std::string message;
   uint32_t consumed = 0;
-  RunOnSmallStack(1 << 20, [&] {
+  RunOnSmallStack([&] {
     const BindingResult result = Parse(bytes, consumed);
     failed = !result.Ok();
     message = result.Error();
@@ -446,7 +421,6 @@ TEST(MessagePackReaderTest, DeepInputCannotExhaustASmallStack) {
   EXPECT_EQ(message, "Invalid MessagePack data at position 513. Nesting is too deep.");
   EXPECT_EQ(consumed, 513u);
 }
-#endif
 
 // Records the largest single request made of the SDK heap while it is installed.
 class LargestAllocation {

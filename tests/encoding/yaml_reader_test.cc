@@ -13,21 +13,13 @@
 #include <string>
 #include <string_view>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <pthread.h>
-#define QEV_TEST_HAS_PTHREAD 1
-#endif
+#include "tests/encoding/reader_test_support.h"
 
 namespace Vorn {
 namespace {
 
-std::string Repeat(std::string_view part, size_t times) {
-  std::string text;
-  text.reserve(part.size() * times);
-  for (size_t i = 0; i < times; ++i)
-    text.append(part);
-  return text;
-}
+using Testing::Repeat;
+using Testing::RunOnSmallStack;
 
 void AppendQuoted(std::string& out, std::string_view text) {
   out.push_back('\'');
@@ -280,24 +272,6 @@ TEST(YamlReaderTest, ReadsExactlyTheGivenBytes) {
   EXPECT_TRUE(ParseYaml(static_cast<const char*>(nullptr)).Ok());
 }
 
-#if QEV_TEST_HAS_PTHREAD
-// Runs `body` on a thread whose whole stack is 1 MiB.
-void RunOnSmallStack(const std::function<void()>& body) {
-  pthread_attr_t attributes;
-  ASSERT_EQ(pthread_attr_init(&attributes), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&attributes, 1 << 20), 0);
-  pthread_t thread;
-  auto start = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  const int created =
-      pthread_create(&thread, &attributes, start, const_cast<std::function<void()>*>(&body));
-  pthread_attr_destroy(&attributes);
-  ASSERT_EQ(created, 0);
-  pthread_join(thread, nullptr);
-}
-
 TEST(YamlReaderTest, AMebibyteOfSequenceMarkersFailsOnASmallStack) {
   const std::string text = Repeat("- ", (1 << 20) / 2);
   std::string message;
@@ -305,7 +279,6 @@ TEST(YamlReaderTest, AMebibyteOfSequenceMarkersFailsOnASmallStack) {
   // The 513th sequence opens at byte 1024.
   EXPECT_EQ(message, "Nesting is too deep. At line: 1 col: 1025");
 }
-#endif
 
 TEST(YamlReaderTest, NestingLimitCountsTheRootAsLevelOne) {
   const BindingResult deepest = ParseYaml(Repeat("[", 512) + Repeat("]", 512));
