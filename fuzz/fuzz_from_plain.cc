@@ -7,29 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_bytes.h"
 #include "sdk/binding/binding_property.h"
 #include "sdk/binding/plain_value.h"
 
 namespace {
 
-// Reads the fuzzer's bytes front to back; past the end every read gives 0.
-class Bytes {
- public:
-  Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  uint8_t Next() { return at_ < size_ ? data_[at_++] : 0; }
-  uint64_t Next64() {
-    uint64_t value = 0;
-    for (int i = 0; i < 8; ++i)
-      value = value << 8 | Next();
-    return value;
-  }
-  bool Done() const { return at_ >= size_; }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t at_ = 0;
-};
+using Bytes = Vorn::Fuzzing::FuzzBytes;
 
 // Owns every text and array of the records it builds, as a host would.
 class PlainBuilder {
@@ -39,17 +23,17 @@ class PlainBuilder {
   BindingPlainValue Build(int depth) {
     BindingPlainValue value;
     std::memset(&value, 0, sizeof value);
-    const uint8_t selector = bytes_.Next();
+    const uint8_t selector = bytes_.Byte();
     value.kind = selector % 12;
     if (selector >= 240) value.kind = 11 + selector;  // kinds far outside the table
     switch (value.kind) {
       case kBindingPlainBool:
-        value.payload.boolean = bytes_.Next();
+        value.payload.boolean = bytes_.Byte();
         break;
       case kBindingPlainSigned:
       case kBindingPlainUnsigned:
       case kBindingPlainFloat:
-        value.payload.unsigned_value = bytes_.Next64();
+        value.payload.unsigned_value = bytes_.Word();
         break;
       case kBindingPlainStringRef:
       case kBindingPlainString:
@@ -69,24 +53,24 @@ class PlainBuilder {
 
  private:
   void Text(BindingPlainValue& value) {
-    const uint8_t length = bytes_.Next();
+    const uint8_t length = bytes_.Byte();
     if (length == 255) {  // a null pointer, sometimes with a count
       value.payload.ref.data = nullptr;
-      value.payload.ref.count = bytes_.Next();
+      value.payload.ref.count = bytes_.Byte();
       return;
     }
     std::string& text = texts_.emplace_back();
     for (uint8_t i = 0; i < length && !bytes_.Done(); ++i)
-      text.push_back(static_cast<char>(bytes_.Next()));
+      text.push_back(static_cast<char>(bytes_.Byte()));
     value.payload.ref.data = text.c_str();
     value.payload.ref.count = static_cast<uint32_t>(text.size());
   }
 
   void Container(BindingPlainValue& value, int depth) {
-    const uint8_t shape = bytes_.Next();
+    const uint8_t shape = bytes_.Byte();
     if (shape == 255) {  // a null array with a count
       value.payload.ref.data = nullptr;
-      value.payload.ref.count = 1u + bytes_.Next();
+      value.payload.ref.count = 1u + bytes_.Byte();
       return;
     }
     if (shape == 254) {  // a count beyond any collection
@@ -105,7 +89,7 @@ class PlainBuilder {
       std::vector<BindingPlainMember>& members = structures_.emplace_back(count);
       for (uint32_t i = 0; i < count; ++i) {
         std::memset(&members[i], 0, sizeof members[i]);
-        const uint8_t key = bytes_.Next();
+        const uint8_t key = bytes_.Byte();
         if (key != 255) {
           std::string& name = texts_.emplace_back(1 + key % 3, static_cast<char>('a' + key % 26));
           members[i].key = name.c_str();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_bytes.h"
 #include "sdk/binding/type_builder.h"
 #include "sdk/plugin/abi/request_records.h"
 #include "sdk/remoting/function_registration.h"
@@ -104,34 +105,7 @@ struct Fixture {
   }
 };
 
-// Reads the input front to back; past its end every read gives zeros.
-class Reader {
- public:
-  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  uint64_t Word() {
-    uint64_t value = 0;
-    for (int i = 0; i < 8; ++i)
-      value = (value << 8) | Byte();
-    return value;
-  }
-  std::string Text(size_t max) {
-    const size_t length = std::min<size_t>(Byte() % (max + 1), size_ - at_);
-    std::string text(reinterpret_cast<const char*>(data_ + at_), length);
-    at_ += length;
-    return text;
-  }
-  std::string Rest() {
-    std::string text(reinterpret_cast<const char*>(data_ + at_), size_ - at_);
-    at_ = size_;
-    return text;
-  }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t at_ = 0;
-};
+using Reader = Vorn::Fuzzing::FuzzBytes;
 
 // Host-owned plain values: every text and array lives in the builder, as the host's would.
 class PlainBuilder {
