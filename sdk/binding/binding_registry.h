@@ -131,8 +131,8 @@ class BindingRegistry : public BindingEnumNameLookup {
   const char* FindEnumeratorName(const StaticTypeIdentity& identity, int32_t value) const override;
 
  private:
-  // The built-in vocabulary every plugin exposes is registered here when the registry is made.
-  // Empty until the remoting layer's built-in types exist.
+  // The built-in vocabulary every plugin exposes (the help records first, then the
+  // asynchronous-operation types and events) is registered here when the registry is made.
   void RegisterBuiltins();
 
   mutable std::mutex lock_;
