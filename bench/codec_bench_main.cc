@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "bench/best_time_reporter.h"
 #include "bench/codec_rows.h"
 
 namespace bench {
@@ -30,26 +31,16 @@ std::vector<Row>& Rows() {
   return rows;
 }
 
-// The console output as usual, plus the best CPU time per iteration of every row.
-class RatioReporter final : public benchmark::ConsoleReporter {
+// Each SDK row next to every anchor of the same operation and file.
+class RatioReporter final : public BestTimeReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-      auto [it, inserted] = best_.emplace(run.run_name.function_name, seconds);
-      if (!inserted) it->second = std::min(it->second, seconds);
-    }
-  }
-
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\n%-50s %-12s %s\n", "sdk row", "anchor", "throughput ratio (sdk / anchor)");
-    for (const auto& [name, seconds] : best_) {
+    for (const auto& [name, seconds] : best()) {
       const auto [operation, file, library] = Split(name);
       if (!IsSdk(library)) continue;
-      for (const auto& [other, other_seconds] : best_) {
+      for (const auto& [other, other_seconds] : best()) {
         const auto [other_operation, other_file, other_library] = Split(other);
         if (other_operation != operation || other_file != file || IsSdk(other_library)) {
           continue;
@@ -67,8 +58,6 @@ class RatioReporter final : public benchmark::ConsoleReporter {
     if (first == std::string::npos || first == last) return {name, "", ""};
     return {name.substr(0, first), name.substr(first + 1, last - first - 1), name.substr(last + 1)};
   }
-
-  std::map<std::string, double> best_;
 };
 
 void RegisterRows() {

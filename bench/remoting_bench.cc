@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/best_time_reporter.h"
 #include "bench/page_reserve.h"
 #include "sdk/binding/binding_registry.h"
 #include "sdk/binding/conversions.h"
@@ -170,33 +171,20 @@ void BM_Post_Direct(benchmark::State& state) {
 }
 BENCHMARK(BM_Post_Direct);
 
-// The console output as usual, then each dispatch row's best time over its direct row's.
-class RatioReporter final : public benchmark::ConsoleReporter {
+// Each dispatch row's best time over its direct row's.
+class RatioReporter final : public bench::BestTimeReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-      auto [it, inserted] = best_.emplace(run.run_name.function_name, seconds);
-      if (!inserted) it->second = std::min(it->second, seconds);
-    }
-  }
-
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\n%-8s %s\n", "request", "dispatch time / direct call with bare conversions");
     for (const char* request : {"Get", "Post"}) {
-      const auto dispatch = best_.find(std::string("BM_") + request + "_Dispatch");
-      const auto direct = best_.find(std::string("BM_") + request + "_Direct");
-      if (dispatch == best_.end() || direct == best_.end()) continue;
+      const auto dispatch = best().find(std::string("BM_") + request + "_Dispatch");
+      const auto direct = best().find(std::string("BM_") + request + "_Direct");
+      if (dispatch == best().end() || direct == best().end()) continue;
       std::printf("%-8s %.2fx (target at most 1.50x)\n", request,
                   dispatch->second / direct->second);
     }
   }
-
- private:
-  std::map<std::string, double> best_;
 };
 
 }  // namespace

@@ -180,6 +180,12 @@ void DecodeWith(BindingResult& result, BindingProperty& target, BindingResult pa
   target = std::move(parsed.Value());
 }
 
+// A YAML text ends at its first NUL, wherever it comes from.
+std::string_view BeforeFirstNul(std::string_view text) {
+  const size_t nul = text.find('\0');
+  return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> ParseQuery(std::string_view path) {
@@ -233,8 +239,8 @@ void AssignArgumentText(BindingResult& result, BindingProperty& target, std::str
                      (code == BindingTypeCode::Object || code == BindingTypeCode::Vector ||
                       code == BindingTypeCode::Struct);
   const ArgumentValueFormat format = ClassifyArgumentContentType(content_type);
-  // One NUL-terminated copy serves the sniffing tests, which read texts up to their NUL.
-  const std::string terminated(text);
+  // The sniffing tests read a C text up to its NUL; only they need the copy.
+  const std::string terminated = sniff ? std::string(text) : std::string();
   if (format == ArgumentValueFormat::MessagePack ||
       (sniff && LooksLikeMessagePack(text.data(), static_cast<uint32_t>(text.size())))) {
     uint32_t consumed = 0;
@@ -247,7 +253,7 @@ void AssignArgumentText(BindingResult& result, BindingProperty& target, std::str
                "Couldn't deserialize JSON value for parameter '%1' of '%2': %3", parameter,
                function_name);
   } else if (format == ArgumentValueFormat::Yaml || (sniff && LooksLikeYaml(terminated.c_str()))) {
-    DecodeWith(result, target, ParseYaml(text.substr(0, std::strlen(terminated.c_str()))),
+    DecodeWith(result, target, ParseYaml(BeforeFirstNul(text)),
                "Couldn't deserialize YAML value for parameter '%1' of '%2': %3", parameter,
                function_name);
   } else if (format == ArgumentValueFormat::Raw) {
@@ -265,12 +271,9 @@ void DecodeBody(BindingResult& result, BindingProperty& target, const void* body
     case RemotingBodyFormat::Json:
       parsed = ParseJson(std::string_view(bytes, size));
       break;
-    case RemotingBodyFormat::Yaml: {
-      const void* nul = std::memchr(bytes, '\0', size);
-      const size_t length = nul == nullptr ? size : static_cast<const char*>(nul) - bytes;
-      parsed = ParseYaml(std::string_view(bytes, length));
+    case RemotingBodyFormat::Yaml:
+      parsed = ParseYaml(BeforeFirstNul(std::string_view(bytes, size)));
       break;
-    }
     case RemotingBodyFormat::MessagePack: {
       uint32_t consumed = 0;
       parsed = ParseMessagePack(bytes, size, consumed);
