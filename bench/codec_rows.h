@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/page_reserve.h"
+
 namespace bench {
 
 // One corpus file, read once and kept for the whole run.
@@ -28,6 +30,13 @@ using RowBody = void (*)(benchmark::State& state, const CorpusFile& file);
 // so that a row file can register from a namespace-scope initialiser.
 bool AddCodecRow(const char* operation, const char* library,
                  const std::vector<CorpusFile>& (*corpus)(), RowBody body);
+
+// The row `Body` with the page source's regions kept mapped: its "sdk-reserved-pages" variant.
+template <RowBody Body>
+void WithReservedPages(benchmark::State& state, const CorpusFile& file) {
+  const PageRegionReserve reserve(kReservedPages);
+  Body(state, file);
+}
 
 // Marks every iteration as having processed the whole file.
 inline void CountBytes(benchmark::State& state, const CorpusFile& file) {

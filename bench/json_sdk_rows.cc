@@ -1,7 +1,6 @@
 // The SDK's JSON rows of codec_bench: ParseJson, and WriteJson compact and pretty. The
 // "sdk-reserved-pages" parse row repeats ParseJson with the page source's regions kept mapped.
 #include "bench/codec_rows.h"
-#include "bench/page_reserve.h"
 #include "sdk/encoding/json_reader.h"
 #include "sdk/encoding/json_writer.h"
 
@@ -15,11 +14,6 @@ void Parse(benchmark::State& state, const CorpusFile& file) {
     if (!result.Ok()) state.SkipWithError(result.Error());
   }
   CountBytes(state, file);
-}
-
-void ParseWithReservedPages(benchmark::State& state, const CorpusFile& file) {
-  const PageRegionReserve reserve(kReservedPages);
-  Parse(state, file);
 }
 
 void Write(benchmark::State& state, const CorpusFile& file, const char* newline) {
@@ -41,7 +35,7 @@ void WritePretty(benchmark::State& state, const CorpusFile& file) {
 
 const bool kRegistered =
     AddCodecRow("JsonParse", "sdk", JsonCorpus, Parse) &&
-    AddCodecRow("JsonParse", "sdk-reserved-pages", JsonCorpus, ParseWithReservedPages) &&
+    AddCodecRow("JsonParse", "sdk-reserved-pages", JsonCorpus, WithReservedPages<Parse>) &&
     AddCodecRow("JsonWriteCompact", "sdk", JsonCorpus, WriteCompact) &&
     AddCodecRow("JsonWritePretty", "sdk", JsonCorpus, WritePretty);
 

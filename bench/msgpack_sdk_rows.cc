@@ -2,7 +2,6 @@
 // ParseJson on the JSON text of the same document (the MessagePack reader should beat it). The
 // "sdk-reserved-pages" row repeats ParseMessagePack with the page source's regions kept mapped.
 #include "bench/msgpack_corpus.h"
-#include "bench/page_reserve.h"
 #include "sdk/encoding/json_reader.h"
 #include "sdk/encoding/msgpack_reader.h"
 
@@ -20,11 +19,6 @@ void Parse(benchmark::State& state, const CorpusFile& file) {
   CountBytes(state, file);
 }
 
-void ParseWithReservedPages(benchmark::State& state, const CorpusFile& file) {
-  const PageRegionReserve reserve(kReservedPages);
-  Parse(state, file);
-}
-
 // Timed per document, like the rows beside it; the bytes counted are the JSON text's.
 void ParseSameDocumentAsJson(benchmark::State& state, const CorpusFile& file) {
   const CorpusFile& json = JsonSourceOf(file);
@@ -38,7 +32,8 @@ void ParseSameDocumentAsJson(benchmark::State& state, const CorpusFile& file) {
 
 const bool kRegistered =
     AddCodecRow("MsgpackParse", "sdk", MessagePackCorpus, Parse) &&
-    AddCodecRow("MsgpackParse", "sdk-reserved-pages", MessagePackCorpus, ParseWithReservedPages) &&
+    AddCodecRow("MsgpackParse", "sdk-reserved-pages", MessagePackCorpus,
+                WithReservedPages<Parse>) &&
     AddCodecRow("MsgpackParse", "sdk-json", MessagePackCorpus, ParseSameDocumentAsJson);
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The SDK's YAML rows of codec_bench: ParseYaml against libyaml's bare event loop. The
 // "sdk-reserved-pages" row repeats ParseYaml with the page source's regions kept mapped.
-#include "bench/page_reserve.h"
 #include "bench/yaml_corpus.h"
 #include "sdk/encoding/yaml_reader.h"
 
@@ -16,14 +15,9 @@ void Parse(benchmark::State& state, const CorpusFile& file) {
   CountBytes(state, file);
 }
 
-void ParseWithReservedPages(benchmark::State& state, const CorpusFile& file) {
-  const PageRegionReserve reserve(kReservedPages);
-  Parse(state, file);
-}
-
 const bool kRegistered =
     AddCodecRow("YamlParse", "sdk", YamlCorpus, Parse) &&
-    AddCodecRow("YamlParse", "sdk-reserved-pages", YamlCorpus, ParseWithReservedPages);
+    AddCodecRow("YamlParse", "sdk-reserved-pages", YamlCorpus, WithReservedPages<Parse>);
 
 }  // namespace
 }  // namespace bench

@@ -9,15 +9,10 @@
 #include <vector>
 
 #include "host/reference_host.h"
+#include "tests/e2e/loyalty_names.h"
 
 namespace Vorn::Host {
 namespace {
-
-constexpr const char* kPath = "/qev-loyalty/v1/status-notification";
-constexpr const char* kLcdsEvent =
-    "OnLcdsEvent_com_kestrawin_platform_loyalty_message_LoyaltyStateChangeNotification";
-constexpr const char* kTypeName =
-    "com.kestrawin.platform.loyalty.message.LoyaltyStateChangeNotification";
 
 struct StateRow {
   const char* body;

@@ -6,14 +6,11 @@
 #include <vector>
 
 #include "host/reference_host.h"
+#include "tests/e2e/loyalty_names.h"
 
 namespace Vorn::Host {
 namespace {
 
-constexpr const char* kLcdsEvent =
-    "OnLcdsEvent_com_kestrawin_platform_loyalty_message_LoyaltyStateChangeNotification";
-constexpr const char* kTypeName =
-    "com.kestrawin.platform.loyalty.message.LoyaltyStateChangeNotification";
 constexpr const char* kSame =
     "qev-loyalty: Received the same loyalty status as the current one. Nothing to update.";
 constexpr const char* kNew = "qev-loyalty: Received new loyalty status";
