@@ -49,6 +49,7 @@ void* BindingPageSource::TakePage() {
                                [](uintptr_t address, const Region& r) { return address < r.base; });
     try {
       regions_.insert(it, Region{base, static_cast<uint32_t>(kPagesPerRegion)});
+      ++free_regions_;
     } catch (...) {
       Platform::ReleaseRegion(region, kRegionSize);
       return nullptr;
@@ -60,7 +61,8 @@ void* BindingPageSource::TakePage() {
   }
   FreePage* page = free_;
   Unlink(page);
-  --FindRegion(reinterpret_cast<uintptr_t>(page))->free_count;
+  Region* region = FindRegion(reinterpret_cast<uintptr_t>(page));
+  if (region->free_count-- == kPagesPerRegion) --free_regions_;
   return page;
 }
 
@@ -72,6 +74,10 @@ void BindingPageSource::ReturnPage(void* page) {
   if (region == nullptr) return;  // not one of ours
   PushFree(static_cast<FreePage*>(page));
   if (++region->free_count < kPagesPerRegion) return;
+  if (free_regions_ < kKeptFreeRegions) {
+    ++free_regions_;
+    return;
+  }
   for (size_t i = 0; i < kPagesPerRegion; ++i) {
     Unlink(reinterpret_cast<FreePage*>(region->base + i * kPageSize));
   }
@@ -81,7 +87,7 @@ void BindingPageSource::ReturnPage(void* page) {
 
 BindingPageSource::Stats BindingPageSource::GetStats() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return Stats{regions_.size(), free_count_};
+  return Stats{regions_.size(), free_count_, free_regions_};
 }
 
 }  // namespace Vorn

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -111,40 +112,56 @@ TEST(BindingPropertyPoolTest, BlocksAreUsableAndDistinctAcrossManyPages) {
   EXPECT_EQ(pool.HeadPage(kSize), pool.InlinePage(kSize));
 }
 
-TEST(BindingPageSourceTest, RegionsAreReleasedWhenAllTheirPagesAreFree) {
+TEST(BindingPageSourceTest, AFewFreeRegionsStayMappedAndTheRestAreReleased) {
+  constexpr size_t kKept = BindingPageSource::kKeptFreeRegions;
   const BindingPageSource::Stats before = BindingPageSource::Instance().GetStats();
   {
     BindingProperty tree;
     for (int i = 0; i < 20000; ++i)
       tree.MemberAt("member" + std::to_string(i)).SetSigned(i);
     const BindingPageSource::Stats during = BindingPageSource::Instance().GetStats();
-    EXPECT_GE(during.regions, before.regions + 2) << "the tree needs more than one region";
-    EXPECT_GT(PagesHandedOut(), before.regions * BindingPageSource::kPagesPerRegion -
-                                    before.free_pages + BindingPageSource::kPagesPerRegion);
+    EXPECT_GE(during.regions, before.regions + kKept + 1) << "the tree needs many regions";
   }
   const BindingPageSource::Stats after = BindingPageSource::Instance().GetStats();
-  EXPECT_EQ(after.regions, before.regions);
-  EXPECT_EQ(after.free_pages, before.free_pages);
+  EXPECT_EQ(after.free_regions, kKept);
+  EXPECT_EQ(after.regions - after.free_regions, before.regions - before.free_regions)
+      << "regions in use before are in use still, and no other region stays but the kept";
+  EXPECT_EQ(after.free_pages,
+            before.free_pages + (kKept - before.free_regions) * BindingPageSource::kPagesPerRegion);
 }
 
 TEST(BindingPageSourceTest, PagesAreAlignedAndReusedAfterRelease) {
+  constexpr size_t kKept = BindingPageSource::kKeptFreeRegions;
+  constexpr size_t kPages = BindingPageSource::kPagesPerRegion;
   BindingPageSource& source = BindingPageSource::Instance();
-  ASSERT_EQ(source.GetStats().regions, 0u) << "every earlier tree has gone";
+  const BindingPageSource::Stats before = source.GetStats();
+  ASSERT_EQ(before.regions, before.free_regions) << "every earlier tree has gone";
   std::vector<void*> pages;
-  for (size_t i = 0; i < 3 * BindingPageSource::kPagesPerRegion; ++i) {
+  for (size_t i = 0; i < (before.regions + kKept + 3) * kPages; ++i) {
     void* page = source.TakePage();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(page) % BindingPageSource::kPageSize, 0u);
     pages.push_back(page);
   }
   const BindingPageSource::Stats full = source.GetStats();
-  for (size_t i = 0; i < BindingPageSource::kPagesPerRegion; ++i)
-    source.ReturnPage(pages[i]);
-  EXPECT_EQ(source.GetStats().regions, full.regions - 1) << "the first region is all free";
-  for (size_t i = BindingPageSource::kPagesPerRegion; i < pages.size(); ++i) {
-    source.ReturnPage(pages[i]);
+  ASSERT_EQ(full.free_pages, 0u);
+  ASSERT_EQ(full.free_regions, 0u);
+  // A region's pages are adjacent, so in address order every run of 16 is one region.
+  std::sort(pages.begin(), pages.end());
+  for (size_t region = 0; region < full.regions; ++region) {
+    for (size_t i = 0; i < kPages; ++i)
+      source.ReturnPage(pages[region * kPages + i]);
+    const BindingPageSource::Stats now = source.GetStats();
+    SCOPED_TRACE(region);
+    EXPECT_EQ(now.free_regions, std::min(region + 1, kKept));
+    EXPECT_EQ(now.regions, full.regions - (region + 1 > kKept ? region + 1 - kKept : 0));
   }
-  EXPECT_EQ(source.GetStats().regions, full.regions - 3);
+  // A kept region serves the next page without a new reservation.
+  void* page = source.TakePage();
+  EXPECT_EQ(source.GetStats().regions, kKept);
+  EXPECT_EQ(source.GetStats().free_regions, kKept - 1);
+  source.ReturnPage(page);
+  EXPECT_EQ(source.GetStats().free_regions, kKept);
 }
 
 TEST(BindingPropertyPoolTest, InternSharesOneRecordPerTextUntilTheLastRelease) {
