@@ -32,6 +32,21 @@ TEST(BindingResultTest, SetErrorReplacesTheValueWithOneErrorMember) {
   EXPECT_STREQ(result.Error(), "second");
 }
 
+TEST(BindingResultTest, SetErrorTakesItsOwnMessage) {
+  // The message lives in the value that SetError clears; longer than any small-block header.
+  const char* const kMessages[] = {
+      "x", "Couldn't assign value to 'filter' because the input is nested too deeply."};
+  for (const char* message : kMessages) {
+    SCOPED_TRACE(message);
+    BindingResult result;
+    result.SetError(message);
+    result.SetError(result.Error());
+    EXPECT_STREQ(result.Error(), message);
+    result.SetError(std::string_view(result.Error()));
+    EXPECT_STREQ(result.Error(), message);
+  }
+}
+
 TEST(BindingResultTest, ErrorIsEmptyWhenTheMemberIsNoString) {
   BindingResult result;
   result.SetError("x");
