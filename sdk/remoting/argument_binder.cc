@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "sdk/binding/nesting_limit.h"
 #include "sdk/binding/plain_value.h"
 #include "sdk/encoding/json_reader.h"
 #include "sdk/encoding/msgpack_reader.h"
@@ -79,23 +80,36 @@ bool ReadIndex(BindingResult& result, std::string_view segment, uint32_t& index)
 }
 
 // Walks the dotted rest of an argument name into `value` and returns the value it names.
+// `created` counts the elements that the request's dotted indexes have created so far.
 BindingProperty* WalkDottedName(BindingResult& result, BindingProperty& value,
-                                std::string_view rest) {
+                                std::string_view rest, const BindingArgumentRecord& parameter,
+                                uint32_t& created) {
   BindingProperty* cursor = &value;
   size_t start = 0;
-  while (true) {
+  // Each segment makes the value it walks through a container; the parameter's is level 1.
+  for (int level = 1;; ++level) {
+    if (level > kMaxNestingDepth) {
+      result.SetError(FormatText(
+          "Couldn't assign value to '%1' because the input is nested too deeply.", parameter.name));
+      return nullptr;
+    }
     const size_t dot = rest.find('.', start);
     const std::string_view segment =
         rest.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
     if (!segment.empty() && IsDigit(segment[0])) {
       uint32_t index = 0;
       if (!ReadIndex(result, segment, index)) return nullptr;
-      const bool grows =
-          cursor->GetType() != BindingProperty::Type::Collection || index >= cursor->Size();
-      if (grows && index >= kMaxArgumentIndexGrowth) {
+      const uint32_t size =
+          cursor->GetType() == BindingProperty::Type::Collection ? cursor->Size() : 0;
+      // One collection, and all that the request's dotted indexes create, stay within the
+      // bound: a short query must not allocate gigabytes.
+      const uint32_t growth = index >= size ? index + 1 - size : 0;
+      if (growth > 0 &&
+          (index >= kMaxArgumentIndexGrowth || growth > kMaxArgumentIndexGrowth - created)) {
         result.SetError(FormatText("Index %1 is out of range", std::string(segment)));
         return nullptr;
       }
+      created += growth;
       cursor->MakeCollection();
       cursor = &cursor->ElementAt(index);
     } else {
@@ -109,7 +123,7 @@ BindingProperty* WalkDottedName(BindingResult& result, BindingProperty& value,
 
 void ApplySource(BindingResult& result, const BindingFunctionRecord& function,
                  std::vector<BindingProperty>& arguments, std::string_view name,
-                 std::string_view text, ArgumentLocation source) {
+                 std::string_view text, ArgumentLocation source, uint32_t& created) {
   const size_t dot = name.find('.');
   const int index = FindParameter(function, name.substr(0, dot));
   if (index < 0) {
@@ -128,7 +142,8 @@ void ApplySource(BindingResult& result, const BindingFunctionRecord& function,
     AssignArgumentText(result, value, text, {}, true, parameter, function.name);
     return;
   }
-  if (BindingProperty* element = WalkDottedName(result, value, name.substr(dot + 1))) {
+  if (BindingProperty* element =
+          WalkDottedName(result, value, name.substr(dot + 1), parameter, created)) {
     AssignArgumentText(result, *element, text, {}, false, parameter, function.name);
   }
 }
@@ -300,6 +315,7 @@ BindingResult BindArguments(const BindingFunctionRecord& function, const HostReq
                             std::vector<BindingProperty>& arguments) {
   BindingResult result;
   arguments.resize(function.arguments.size());
+  uint32_t created = 0;  // elements created by dotted indexes, over all the sources
 
   std::map<std::string, std::string, std::less<>> headers;
   if (request.headers != nullptr) {
@@ -315,18 +331,18 @@ BindingResult BindArguments(const BindingFunctionRecord& function, const HostReq
       continue;
     }
     if (auto it = headers.find(Lower(parameter.name)); it != headers.end()) {
-      ApplySource(result, function, arguments, parameter.name, it->second,
-                  ArgumentLocation::Header);
+      ApplySource(result, function, arguments, parameter.name, it->second, ArgumentLocation::Header,
+                  created);
     }
   }
   for (const auto& [name, text] : variables) {
     if (!result.Ok()) break;
-    ApplySource(result, function, arguments, name, text, ArgumentLocation::Path);
+    ApplySource(result, function, arguments, name, text, ArgumentLocation::Path, created);
   }
   if (result.Ok()) {
     for (const auto& [name, text] : ParseQuery(path)) {
       if (!result.Ok()) break;
-      ApplySource(result, function, arguments, name, text, ArgumentLocation::Query);
+      ApplySource(result, function, arguments, name, text, ArgumentLocation::Query, created);
     }
   }
   if (result.Ok()) ApplyNamedArguments(result, function, request, variables.size(), arguments);

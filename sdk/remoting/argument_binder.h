@@ -15,8 +15,9 @@
 
 namespace Vorn {
 
-// A dotted index that would grow a collection beyond this many elements is out of range, so
-// that a short query cannot allocate gigabytes.
+// A dotted index that would grow a collection beyond this many elements, or take the elements
+// that the dotted indexes of one request create together past it, is out of range, so that a
+// short query cannot allocate gigabytes. A dotted name opens at most kMaxNestingDepth levels.
 inline constexpr uint32_t kMaxArgumentIndexGrowth = 65536;
 
 // Fills `arguments` (one value per parameter of `function`, Empty on entry) from the request:

@@ -153,6 +153,56 @@ TEST_F(ArgumentBinderTest, LargestGrowthIsAllowed) {
   EXPECT_EQ(arguments[2].Size(), 65536u);
 }
 
+// `segment` written `times` times after the name `filter`.
+std::string DottedFilter(const char* segment, int times) {
+  std::string name = "filter";
+  for (int i = 0; i < times; ++i)
+    name += segment;
+  return name;
+}
+
+TEST_F(ArgumentBinderTest, DottedNamesAreBoundedPerRequest) {
+  std::string thousand_pieces;
+  for (int i = 0; i < 1000; ++i)
+    thousand_pieces += (i == 0 ? "" : "&") + std::string("filter.") + std::to_string(i) + ".65535=";
+  struct Row {
+    std::string query;
+    const char* message;  // null: binds
+  };
+  const Row kRows[] = {
+      // The elements that dotted indexes create count over the whole request.
+      {"ids.32767=&filter.32767=&filter.a=", nullptr},
+      {"ids.32767=&filter.32768=", "Index 32768 is out of range"},
+      {"filter.0.65534=", nullptr},
+      {"filter.0.65535=", "Index 65535 is out of range"},
+      {"filter.0.40000=&filter.1.40000=", "Index 40000 is out of range"},
+      {thousand_pieces, "Index 65535 is out of range"},
+      // Elements that exist already are not created again.
+      {"ids.40000=&ids.40000=&ids.0=&ids.39999=", nullptr},
+      // The parameter's value is level 1; each segment makes one more level a container.
+      {DottedFilter(".a", 512) + "=x", nullptr},
+      {DottedFilter(".0", 512) + "=x", nullptr},
+      {DottedFilter(".a", 513) + "=x",
+       "Couldn't assign value to 'filter' because the input is nested too deeply."},
+      {DottedFilter(".0", 513) + "=x",
+       "Couldn't assign value to 'filter' because the input is nested too deeply."},
+      {DottedFilter(".a", 200000) + "=x",
+       "Couldn't assign value to 'filter' because the input is nested too deeply."},
+  };
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.query.substr(0, 64));
+    const std::string path = "/f?" + row.query;
+    RequestBuilder request(RemotingMethod::Get, path);
+    std::vector<BindingProperty> arguments;
+    BindingResult result = BindArguments(*function_, request.Record(), path, {}, arguments);
+    if (row.message == nullptr) {
+      EXPECT_TRUE(result.Ok()) << result.Error();
+    } else {
+      EXPECT_STREQ(result.Error(), row.message);
+    }
+  }
+}
+
 TEST_F(ArgumentBinderTest, HeadersVariablesAndNamedArguments) {
   BindingProperty five;
   five.SetSigned(int64_t{5});
