@@ -1,11 +1,11 @@
 // The primitive conversion rules, the record rules and the message table.
 #include "sdk/binding/conversions.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
+#include <string_view>
 
 #include "sdk/encoding/base64.h"
+#include "sdk/runtime/number_reader.h"
 
 namespace Vorn {
 
@@ -72,23 +72,21 @@ const char* KindName(const BindingProperty& value) {
   return BindingProperty::TypeName(value.GetType());
 }
 
-// The number text of a String value, parsed by `parse` (strtoll, strtoull or strtod). False when
-// characters remain after the number (an embedded NUL counts as one); `overflow` tells whether
-// the parser reported a result out of its range.
-template <typename Number, typename Parse>
-bool ParseNumberText(const BindingProperty& value, Parse parse, Number& number, bool& overflow) {
-  const char* text = value.GetString();
-  char* end = nullptr;
-  const int saved_errno = errno;
-  errno = 0;
-  number = parse(text, &end);
-  overflow = errno == ERANGE;
-  errno = saved_errno;
-  return end == text + value.GetStringView().size();
+// The number text of a String value, read by `read`. False when characters remain after the
+// number (an embedded NUL counts as one); `overflow` tells whether the reader reported a result
+// out of its range.
+template <typename Number>
+bool ParseNumberText(const BindingProperty& value, NumberRead<Number> (*read)(std::string_view),
+                     Number& number, bool& overflow) {
+  const std::string_view text = value.GetStringView();
+  const NumberRead<Number> parsed = read(text);
+  number = parsed.value;
+  overflow = parsed.range_error;
+  return parsed.length == text.size();
 }
 
-// Whether the text's first character after leading white space is a minus sign (strtoull
-// would negate it silently).
+// Whether the text's first character after leading white space is a minus sign (the unsigned
+// reader would negate it silently).
 bool HasMinusSign(std::string_view text) {
   for (char c : text) {
     if (c == ' ' || (c >= '\t' && c <= '\r')) continue;
@@ -136,12 +134,10 @@ std::optional<int64_t> AssignSigned(BindingResult& result, const BindingProperty
       return std::nullopt;
     }
     case Type::String: {
-      long long number = 0;
+      int64_t number = 0;
       bool overflow = false;
       const char* text = value.GetString();
-      if (!ParseNumberText(
-              value, [](const char* s, char** end) { return std::strtoll(s, end, 0); }, number,
-              overflow)) {
+      if (!ParseNumberText(value, &ReadSigned, number, overflow)) {
         FailConversion(result, ConversionMessage::kIncorrectFormat, text, name, range.type_name);
         return std::nullopt;
       }
@@ -194,12 +190,10 @@ std::optional<uint64_t> AssignUnsigned(BindingResult& result, const BindingPrope
       return std::nullopt;
     }
     case Type::String: {
-      unsigned long long number = 0;
+      uint64_t number = 0;
       bool overflow = false;
       const char* text = value.GetString();
-      if (!ParseNumberText(
-              value, [](const char* s, char** end) { return std::strtoull(s, end, 0); }, number,
-              overflow)) {
+      if (!ParseNumberText(value, &ReadUnsigned, number, overflow)) {
         FailConversion(result, ConversionMessage::kIncorrectFormat, text, name, range.type_name);
         return std::nullopt;
       }
@@ -245,13 +239,11 @@ std::optional<double> AssignFloat(BindingResult& result, const BindingProperty& 
       double number = 0.0;
       bool overflow = false;
       const char* text = value.GetString();
-      if (!ParseNumberText(
-              value, [](const char* s, char** end) { return std::strtod(s, end); }, number,
-              overflow)) {
+      if (!ParseNumberText(value, &ReadDouble, number, overflow)) {
         FailConversion(result, ConversionMessage::kIncorrectFormat, text, name, range.type_name);
         return std::nullopt;
       }
-      // strtod also reports ERANGE for results too small to be normal; only overflow counts.
+      // Results too small to be normal are range errors too; only overflow counts.
       overflow = overflow && std::isinf(number);
       if (overflow || range.min > number || number > range.max) {
         FailConversion(result, ConversionMessage::kOutOfRange, text, name, range.type_name);

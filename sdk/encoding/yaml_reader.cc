@@ -5,9 +5,6 @@
 #include <yaml.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -23,10 +20,7 @@
 #include "sdk/binding/conversions.h"
 #include "sdk/binding/nesting_limit.h"
 #include "sdk/runtime/format_text.h"
-
-// strtod_l / _strtod_l and their locale objects.
-#include <locale.h>
-#include <stdlib.h>
+#include "sdk/runtime/number_reader.h"
 
 namespace Vorn {
 namespace detail {
@@ -42,19 +36,6 @@ constexpr BindingUnsignedRange kYamlUnsignedRange{"uint64_t", UINT64_MAX};
 // Doubles at or above these (in magnitude, for the negative one) have no 64-bit integer.
 constexpr double kTwoTo63 = 9223372036854775808.0;
 constexpr double kTwoTo64 = 18446744073709551616.0;
-
-// strtod as in the "C" locale whatever the process locale is: a locale whose decimal point is
-// ',' would otherwise turn "1.5" into a text.
-double StrtodInCLocale(const char* text, char** end) {
-#if defined(_WIN32)
-  static const _locale_t c_locale = _create_locale(LC_NUMERIC, "C");
-  if (c_locale != nullptr) return _strtod_l(text, end, c_locale);
-#else
-  static const locale_t c_locale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
-  if (c_locale != static_cast<locale_t>(0)) return strtod_l(text, end, c_locale);
-#endif
-  return std::strtod(text, end);
-}
 
 std::string_view CutAtNul(const char* text, size_t length) {
   const void* nul = std::memchr(text, 0, length);
@@ -104,7 +85,7 @@ YamlWord ClassifyWord(std::string_view text) {
   }
 }
 
-// Whether strtod could read a number starting at this character (its white space, a sign, a
+// Whether a number could start at this character (its white space, a sign, a
 // digit, '.', or the first letter of "inf" and "nan"); saves the call for most texts.
 bool MayStartNumber(char c) {
   switch (c) {
@@ -127,52 +108,12 @@ bool MayStartNumber(char c) {
   }
 }
 
-#if FLT_EVAL_METHOD == 0
-// The decimal forms -D+(.D+)?([eE][+-]?D+)? (the sign optional), which std::from_chars and
-// strtod read alike.
-bool IsPlainDecimal(std::string_view text) {
-  const size_t size = text.size();
-  size_t at = 0;
-  auto digits = [&] {
-    const size_t start = at;
-    while (at < size && text[at] >= '0' && text[at] <= '9')
-      ++at;
-    return at > start;
-  };
-  if (at < size && text[at] == '-') ++at;
-  if (!digits()) return false;
-  if (at < size && text[at] == '.') {
-    ++at;
-    if (!digits()) return false;
-  }
-  if (at < size && (text[at] == 'e' || text[at] == 'E')) {
-    ++at;
-    if (at < size && (text[at] == '+' || text[at] == '-')) ++at;
-    if (!digits()) return false;
-  }
-  return at == size;
-}
-#endif
-
-// A plain number: strtod consumes the whole (non-empty, NUL-terminated) text and the value is
-// finite or NaN.
+// A plain number: the whole (non-empty) text reads as a number, finite or NaN.
 bool ReadPlainNumber(std::string_view text, double& value) {
   if (text.empty() || !MayStartNumber(text[0])) return false;
-#if FLT_EVAL_METHOD == 0
-  // The common decimal forms go through std::from_chars, five times faster than strtod and as
-  // correctly rounded. Out-of-range values take strtod's way (infinity, or a denormal or zero).
-  // With x87 excess precision (FLT_EVAL_METHOD 2) every text takes strtod's way.
-  if (IsPlainDecimal(text)) {
-    const char* end = text.data() + text.size();
-    const std::from_chars_result read = std::from_chars(text.data(), end, value);
-    if (read.ec == std::errc() && read.ptr == end) return true;
-  }
-#endif
-  char* end = nullptr;
-  const int saved_errno = errno;
-  value = StrtodInCLocale(text.data(), &end);
-  errno = saved_errno;
-  return end == text.data() + text.size() && !std::isinf(value);
+  const NumberRead<double> read = ReadDouble(text);
+  value = read.value;
+  return read.length == text.size() && !std::isinf(value);
 }
 
 // Integral values that fit a 64-bit integer take its kind; the rest stay Float (judged on the

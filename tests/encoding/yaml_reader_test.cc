@@ -327,10 +327,11 @@ TEST(YamlReaderTest, PlainNumbersIgnoreTheProcessLocale) {
       std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
     GTEST_SKIP() << "no locale with a decimal comma is installed";
   }
-  const BindingResult result = ParseYaml(std::string("[1.5, 1,5]"));
+  // Tagged scalars too: !!float goes through the text-to-double conversion.
+  const BindingResult result = ParseYaml(std::string("[1.5, 1,5, !!float 1.5, !!float 0x1p-2]"));
   std::setlocale(LC_NUMERIC, saved.c_str());
   ASSERT_TRUE(result.Ok()) << result.Error();
-  EXPECT_EQ(Rendered(result.Value()), "[f1.5,u1,u5]");
+  EXPECT_EQ(Rendered(result.Value()), "[f1.5,u1,u5,f1.5,f0.25]");
 }
 
 TEST(YamlReaderTest, LooksLikeYamlNeedsTheDocumentMarker) {
