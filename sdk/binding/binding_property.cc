@@ -90,6 +90,33 @@ class CopyBuilder final : public BindingPropertyVisitor {
   std::vector<BindingProperty*> stack_;
 };
 
+// The record of a text of a value stored in `from`, for a value stored in `to`: within one tree
+// it takes a reference, between trees it is interned (its hash is known).
+BindingInternedString* CopiedText(BindingPropertyPool* to, const BindingPropertyPool* from,
+                                  BindingInternedString* text) {
+  if (to == from) {
+    to->Retain(text);
+    return text;
+  }
+  return to->InternHashed(text->View(), text->hash);
+}
+
+// A new Empty member under `key`, a name on which the caller holds a reference that the member
+// takes over (released again when the insertion fails).
+BindingProperty& InsertMember(detail::BindingStructure& map,
+                              detail::BindingStructureMap::iterator hint,
+                              BindingInternedString* key, BindingPropertyPool* pool) {
+  try {
+    return map
+        .emplace_hint(hint, std::piecewise_construct, std::forward_as_tuple(key),
+                      std::forward_as_tuple(detail::BindingChildTag{}, pool))
+        ->second;
+  } catch (...) {
+    pool->Release(key);
+    throw;
+  }
+}
+
 constexpr const char* kTypeNames[] = {"empty",  "bool", "signed", "unsigned",   "float",
                                       "string", "blob", "enum",   "collection", "structure"};
 
@@ -225,6 +252,10 @@ void BindingProperty::CopyFrom(const BindingProperty& source) {
   CopyAt(source, 0);
 }
 
+void BindingProperty::CopyFromDisjoint(const BindingProperty& source) {
+  if (&source != this) CopyAt(source, 0);
+}
+
 void BindingProperty::CopyAt(const BindingProperty& source, int depth) {
   switch (source.type_) {
     case Type::Bool:
@@ -239,10 +270,10 @@ void BindingProperty::CopyAt(const BindingProperty& source, int depth) {
       break;
     }
     case Type::String: {
-      const BindingInternedString* text = source.payload_.string;
+      BindingInternedString* text = source.payload_.string;
       BindingInternedString* record = text->length == 0
                                           ? BindingInternedString::Empty()
-                                          : EnsurePool()->InternHashed(text->View(), text->hash);
+                                          : CopiedText(EnsurePool(), source.pool_, text);
       ReleaseAt(0);
       payload_.string = record;
       type_ = Type::String;
@@ -284,16 +315,8 @@ void BindingProperty::CopyAt(const BindingProperty& source, int depth) {
       detail::BindingStructure& to = *payload_.structure;
       for (const auto& [name, value] : *source.payload_.structure) {
         // Source members come in order, so each goes in at the end without a search.
-        BindingInternedString* key = pool_->InternHashed(name->View(), name->hash);
-        auto it = to.end();
-        try {
-          it = to.emplace_hint(to.end(), std::piecewise_construct, std::forward_as_tuple(key),
-                               std::forward_as_tuple(detail::BindingChildTag{}, pool_));
-        } catch (...) {
-          pool_->Release(key);
-          throw;
-        }
-        it->second.CopyAt(value, depth + 1);
+        InsertMember(to, to.end(), CopiedText(pool_, source.pool_, name), pool_)
+            .CopyAt(value, depth + 1);
       }
       break;
     }
@@ -536,15 +559,20 @@ BindingProperty& BindingProperty::MemberAt(std::string_view name) {
   if (it != map.end() && !detail::BindingNameLess::Less(name, it->first->View())) {
     return it->second;
   }
-  BindingInternedString* key = pool_->Intern(name);
-  try {
-    it = map.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key),
-                          std::forward_as_tuple(detail::BindingChildTag{}, pool_));
-  } catch (...) {
-    pool_->Release(key);
-    throw;
+  return InsertMember(map, it, pool_->Intern(name), pool_);
+}
+
+BindingProperty& BindingProperty::MemberNamedBy(const BindingProperty& name) {
+  MakeStructure();
+  const std::string_view text = name.GetStringView();
+  if (name.type_ != Type::String || name.pool_ != pool_ || text.empty()) return MemberAt(text);
+  detail::BindingStructure& map = *payload_.structure;
+  auto it = map.lower_bound(text);
+  if (it != map.end() && !detail::BindingNameLess::Less(text, it->first->View())) {
+    return it->second;
   }
-  return it->second;
+  pool_->Retain(name.payload_.string);
+  return InsertMember(map, it, name.payload_.string, pool_);
 }
 
 // ---- walk ----

@@ -83,6 +83,10 @@ class alignas(8) BindingProperty {
   // Deep copy into this value's own pool; this value keeps its pool and owner flag. Copying a
   // value of the same tree (even an ancestor or descendant) is safe.
   void CopyFrom(const BindingProperty& source);
+  // Deep copy of a value that neither contains nor lies inside this one. Within one tree it
+  // skips CopyFrom's separate snapshot, and texts and member names take a reference on the
+  // tree's interned records, so a copy costs what it creates.
+  void CopyFromDisjoint(const BindingProperty& source);
   // Two roots swap everything, then the source is cleared; otherwise a deep copy and the source
   // is cleared. The source must not be an ancestor of this value.
   void MoveFrom(BindingProperty& source);
@@ -93,6 +97,9 @@ class alignas(8) BindingProperty {
   bool IsOwner() const { return owner_; }
   // The tree's pool; null until the tree first needed storage.
   const BindingPropertyPool* Pool() const { return pool_; }
+  // The tree's pool, created when missing: for children a caller keeps beside the tree
+  // (BindingProperty(detail::BindingChildTag{}, pool)), which must be destroyed before its root.
+  BindingPropertyPool* TreePool() { return EnsurePool(); }
 
   // Empty 0; String its length in bytes; Blob its byte count; Collection its element count;
   // Structure its member count; other kinds 1.
@@ -197,6 +204,9 @@ class alignas(8) BindingProperty {
   BindingProperty& MemberAt(const char* name, size_t length) {
     return MemberAt(std::string_view(name, length));
   }
+  // Inserting, named by all the bytes of a String value (Empty names ""): a String of this tree
+  // lends its interned record to a new member instead of interning the text again.
+  BindingProperty& MemberNamedBy(const BindingProperty& name);
   // (name, value) pairs in ascending unsigned byte order of the names; empty for other kinds.
   BindingMemberRange<true> Members() const;
   BindingMemberRange<false> Members();

@@ -100,6 +100,11 @@ class BindingPropertyPool {
   BindingInternedString* Intern(const char* text) {
     return text == nullptr ? BindingInternedString::Empty() : Intern(std::string_view(text));
   }
+  // One more reference on a record of this pool, without hashing its text again. The empty
+  // record is ignored.
+  void Retain(BindingInternedString* record) noexcept {
+    if (record != BindingInternedString::Empty()) ++record->references;
+  }
   // Drops one reference; the record is freed with its last. The empty record is ignored.
   void Release(BindingInternedString* record) noexcept {
     if (record->references > 1) {

@@ -26,9 +26,11 @@ namespace Vorn {
 namespace detail {
 namespace {
 
-// The values that alias copies may create in one document: a few aliases of aliases
-// ("billion laughs") would otherwise expand a small text into gigabytes.
+// The values, and the text bytes (string values and member names), that alias copies may
+// create in one document: a few aliases of aliases ("billion laughs"), or many aliases of one
+// long text, would otherwise expand a small input into gigabytes.
 constexpr uint64_t kMaxAliasExpansion = 1000000;
+constexpr uint64_t kMaxAliasTextBytes = uint64_t{64} << 20;
 
 constexpr BindingSignedRange kYamlSignedRange{"int64_t", INT64_MIN, INT64_MAX};
 constexpr BindingUnsignedRange kYamlUnsignedRange{"uint64_t", UINT64_MAX};
@@ -193,7 +195,12 @@ struct YamlPathStep {
   uint32_t kind;  // 0 element index, 1 member name, 2 root
   uint32_t index;
   const BindingProperty* root;
-  std::string name;  // the member name (cut at its first NUL)
+  std::string name;  // the member name (cut at its first NUL), unless `shared_name` holds it
+  const BindingProperty* shared_name;  // a key text held beside the tree, or null
+
+  std::string_view Name() const {
+    return shared_name != nullptr ? shared_name->GetStringView() : std::string_view(name);
+  }
 };
 
 // One step of an anchored node's path. Anchors below a common open node share its steps, so
@@ -205,12 +212,13 @@ struct YamlPathNode {
 
 // What an anchor names: the text of an anchored key, or the node at the end of a path.
 struct YamlAnchor {
-  bool is_key = false;
   bool open = false;  // the node is still being built: an alias to it would be cyclic
-  std::string key_text;
+  // An anchored key's text, a String of the result's tree (so copies share its record).
+  const BindingProperty* key = nullptr;
   const YamlPathNode* path = nullptr;
   uint32_t height = 0;  // container levels inside the node, itself included
   uint64_t values = 1;  // values a copy of it creates
+  uint64_t bytes = 0;   // text bytes a copy of it creates
 };
 
 struct YamlOpenNode {
@@ -219,6 +227,7 @@ struct YamlOpenNode {
   const YamlPathNode* path;  // the shared form of the path to this node, once an anchor needed it
   uint32_t deepest;          // deepest container level reached inside, 0 for none yet
   uint64_t values_before;    // values created before this node
+  uint64_t bytes_before;     // text bytes created before this node
 };
 
 // Owns libyaml's parser and current event for one call.
@@ -263,7 +272,9 @@ class YamlReader {
   void OnStart(const yaml_event_t& event, bool is_sequence);
   void OnEnd();
   // Key position: `key` (all its bytes) becomes the pending key unless the mapping has it.
-  bool TakeKey(const BindingProperty& mapping, std::string_view key, const yaml_mark_t& mark);
+  // `shared`, when given, holds the same text in the result's tree.
+  bool TakeKey(const BindingProperty& mapping, std::string_view key, const yaml_mark_t& mark,
+               const BindingProperty* shared = nullptr);
   void ConvertScalar(BindingProperty& target, const yaml_event_t& event);
   void ConvertTagged(BindingProperty& target, const char* tag, std::string_view text);
 
@@ -293,12 +304,16 @@ class YamlReader {
   std::deque<YamlPathNode> path_nodes_;
   size_t shared_depth_ = 0;  // open_[0 .. shared_depth_) have their shared path
   std::map<std::string, YamlAnchor, std::less<>> anchors_;
+  std::deque<BindingProperty> key_texts_;  // children of the result's tree
   std::string pending_key_;
+  const BindingProperty* pending_shared_ = nullptr;  // the pending key, held in key_texts_
   bool has_key_ = false;
   bool seen_document_ = false;
-  uint64_t values_ = 0;      // values in the tree so far, copies included
-  uint64_t expansion_ = 0;   // values that alias copies created
-  BindingProperty scratch_;  // the text handed to the number conversions
+  uint64_t values_ = 0;           // values in the tree so far, copies included
+  uint64_t expansion_ = 0;        // values that alias copies created
+  uint64_t bytes_ = 0;            // text bytes in the tree so far, copies included
+  uint64_t expansion_bytes_ = 0;  // text bytes that alias copies created
+  BindingProperty scratch_;       // the text handed to the number conversions
   std::vector<const YamlPathNode*> walk_;
   YamlError error_ = YamlError::kNone;
   std::string error_text_;
@@ -329,6 +344,7 @@ BindingResult YamlReader::Run(std::string_view text) {
                                 static_cast<uint64_t>(state.problem_mark.line),
                                 static_cast<uint64_t>(state.problem_mark.column)));
   }
+  key_texts_.clear();  // before the tree leaves
   return std::move(result_);
 }
 
@@ -375,14 +391,27 @@ BindingProperty* YamlReader::FindTarget(bool ends_sequence) {
   }
   if (top->GetType() == BindingProperty::Type::Structure && has_key_) {
     has_key_ = false;
+    if (pending_shared_ != nullptr) {
+      // Shares the record of the held key text: no hashing, no copy of a long key.
+      BindingProperty& member = top->MemberNamedBy(*pending_shared_);
+      Push(&member);
+      YamlPathStep& step = path_[open_.size() - 1];
+      step.kind = 1;
+      step.shared_name = pending_shared_;
+      bytes_ += pending_shared_->Size();
+      pending_shared_ = nullptr;
+      return &member;
+    }
     // The step keeps the name; the pending key's storage is reused for the next key.
     const std::string_view name = CutAtNul(pending_key_.data(), pending_key_.size());
     BindingProperty& member = top->MemberAt(name);
     Push(&member);
     YamlPathStep& step = path_[open_.size() - 1];
     step.kind = 1;
+    step.shared_name = nullptr;
     step.name.swap(pending_key_);
     step.name.resize(name.size());
+    bytes_ += name.size();
     return &member;
   }
   return top;
@@ -390,7 +419,7 @@ BindingProperty* YamlReader::FindTarget(bool ends_sequence) {
 
 void YamlReader::Push(BindingProperty* target) {
   const size_t depth = open_.size();
-  open_.push_back(YamlOpenNode{target, nullptr, nullptr, 0, values_});
+  open_.push_back(YamlOpenNode{target, nullptr, nullptr, 0, values_, bytes_});
   if (path_.size() <= depth) path_.emplace_back();
   shared_depth_ = std::min(shared_depth_, depth);
 }
@@ -426,7 +455,7 @@ const BindingProperty& YamlReader::Follow(const YamlPathNode* path) {
         value = &value->ElementAt(step.index);
         break;
       default:
-        value = &value->MemberAt(std::string_view(step.name));
+        value = &value->MemberAt(step.Name());
         break;
     }
   }
@@ -443,13 +472,19 @@ YamlAnchor* YamlReader::Record(const char* name, const yaml_mark_t& mark) {
 }
 
 bool YamlReader::TakeKey(const BindingProperty& mapping, std::string_view key,
-                         const yaml_mark_t& mark) {
+                         const yaml_mark_t& mark, const BindingProperty* shared) {
   // YAML forbids a repeated key; the member name is the key up to its first NUL.
   const std::string_view name = CutAtNul(key.data(), key.size());
   if (&mapping.MemberAt(name) != &BindingProperty::Empty()) {
     return Fail(YamlError::kDuplicateKey, mark, std::string(name));
   }
-  pending_key_.assign(key.data(), key.size());
+  // A held text names the member only when it has no NUL to cut at.
+  if (shared != nullptr && name.size() == key.size()) {
+    pending_shared_ = shared;
+  } else {
+    pending_key_.assign(key.data(), key.size());
+    pending_shared_ = nullptr;
+  }
   has_key_ = true;
   return true;
 }
@@ -467,23 +502,32 @@ void YamlReader::OnScalar(const yaml_event_t& event) {
       Fail(YamlError::kInvalidMappingKey, event.start_mark);
       return;
     }
-    if (!TakeKey(*target, text, event.start_mark)) return;
-    if (anchor != nullptr) {
-      YamlAnchor* record = Record(anchor, event.start_mark);
-      if (record == nullptr) return;
-      record->is_key = true;
-      record->key_text.assign(text.data(), text.size());
+    if (anchor == nullptr) {
+      TakeKey(*target, text, event.start_mark);
+      return;
     }
+    // The anchored text is held in the tree, so that its aliases share its record.
+    BindingProperty& held =
+        key_texts_.emplace_back(detail::BindingChildTag{}, result_.Value().TreePool());
+    held.SetString(text);
+    if (!TakeKey(*target, text, event.start_mark, &held)) return;
+    YamlAnchor* record = Record(anchor, event.start_mark);
+    if (record == nullptr) return;
+    record->key = &held;
+    record->bytes = text.size();
     return;
   }
 
   ConvertScalar(*target, event);
   if (!Running()) return;
   ++values_;
+  const uint64_t bytes = target->GetType() == BindingProperty::Type::String ? target->Size() : 0;
+  bytes_ += bytes;
   if (anchor != nullptr) {
     YamlAnchor* record = Record(anchor, event.start_mark);
     if (record == nullptr) return;
     record->path = SharedPath();
+    record->bytes = bytes;
     open_.back().anchor = record;
   }
   Pop();
@@ -569,11 +613,17 @@ void YamlReader::OnAlias(const yaml_event_t& event) {
 
   // In key position the alias stands for a key text; the mapping stays the top open node.
   if (target->GetType() == BindingProperty::Type::Structure) {
-    if (!anchor.is_key) {
+    if (anchor.key == nullptr) {
       Fail(YamlError::kInvalidMappingKey, event.start_mark);
       return;
     }
-    TakeKey(*target, anchor.key_text, event.start_mark);
+    const std::string_view text = anchor.key->GetStringView();
+    const uint64_t name_bytes = CutAtNul(text.data(), text.size()).size();
+    if (name_bytes > kMaxAliasTextBytes - expansion_bytes_) {
+      Fail(YamlError::kAliasExpansion, event.start_mark);
+      return;
+    }
+    if (TakeKey(*target, text, event.start_mark, anchor.key)) expansion_bytes_ += name_bytes;
     return;
   }
 
@@ -582,18 +632,22 @@ void YamlReader::OnAlias(const yaml_event_t& event) {
     Fail(YamlError::kNestingTooDeep, event.start_mark);
     return;
   }
-  if (anchor.values > kMaxAliasExpansion - expansion_) {
+  if (anchor.values > kMaxAliasExpansion - expansion_ ||
+      anchor.bytes > kMaxAliasTextBytes - expansion_bytes_) {
     Fail(YamlError::kAliasExpansion, event.start_mark);
     return;
   }
-  if (anchor.is_key) {
-    target->SetString(anchor.key_text);
+  // The target is a new node and the anchored one is complete, so neither holds the other.
+  if (anchor.key != nullptr) {
+    target->CopyFromDisjoint(*anchor.key);
   } else {
-    target->CopyFrom(Follow(anchor.path));
+    target->CopyFromDisjoint(Follow(anchor.path));
     if (anchor.height > 0) open_.back().deepest = static_cast<uint32_t>(level + anchor.height - 1);
   }
   values_ += anchor.values;
   expansion_ += anchor.values;
+  bytes_ += anchor.bytes;
+  expansion_bytes_ += anchor.bytes;
   Pop();
 }
 
@@ -618,6 +672,7 @@ void YamlReader::OnStart(const yaml_event_t& event, bool is_sequence) {
   YamlOpenNode& node = open_.back();
   node.deepest = static_cast<uint32_t>(level);
   node.values_before = values_;
+  node.bytes_before = bytes_;
   ++values_;
   const yaml_char_t* anchor =
       is_sequence ? event.data.sequence_start.anchor : event.data.mapping_start.anchor;
@@ -637,6 +692,7 @@ void YamlReader::OnEnd() {
     node.anchor->open = false;
     node.anchor->height = node.deepest - static_cast<uint32_t>(open_.size()) + 1;
     node.anchor->values = values_ - node.values_before;
+    node.anchor->bytes = bytes_ - node.bytes_before;
   }
   Pop();
 }

@@ -321,6 +321,34 @@ TEST(BindingPropertyTest, CopyWithinOneTreeIsSafeInBothDirections) {
   EXPECT_EQ(Walk(root), "{1:a=2;}");
 }
 
+TEST(BindingPropertyTest, DisjointCopiesWithinOneTreeShareTheInternedTexts) {
+  BindingProperty root;
+  BindingProperty& source = root.Append();
+  source.MemberAt("name").SetString("text");
+  source.MemberAt("list").Append().SetString("other");
+  const size_t interned = root.Pool()->InternedCount();
+  BindingProperty& copy = root.Append();
+  copy.CopyFromDisjoint(root.ElementAt(0));
+  EXPECT_EQ(Walk(root), "[2:{2:list=[1:'other'];name='text';},{2:list=[1:'other'];name='text';}]");
+  EXPECT_EQ(root.Pool()->InternedCount(), interned);
+  EXPECT_EQ(copy.MemberAt("name").GetString(), source.MemberAt("name").GetString());
+
+  // A String of the tree names a member with its own record; the copy stays independent.
+  BindingProperty& named = copy.MemberNamedBy(copy.MemberAt("name"));
+  named.SetSigned(1);
+  EXPECT_EQ(root.Pool()->InternedCount(), interned);
+  EXPECT_EQ(copy.MemberAt("text").GetSigned(), 1);
+  EXPECT_EQ(&copy.MemberNamedBy(copy.MemberAt("name")), &named);
+  source.MemberAt("name").SetString("changed");
+  EXPECT_EQ(copy.MemberAt("name").GetStringView(), "text");
+
+  // Between trees the texts are interned into the target's pool.
+  BindingProperty other;
+  other.MemberNamedBy(copy.MemberAt("name")).CopyFromDisjoint(copy);
+  EXPECT_EQ(Walk(other), "{1:text={3:list=[1:'other'];name='text';text=1;};}");
+  EXPECT_NE(other.MemberAt("text").MemberAt("name").GetString(), copy.MemberAt("name").GetString());
+}
+
 TEST(BindingPropertyTest, MoveFromSwapsRootsAndCopiesIntoOrOutOfTrees) {
   BindingProperty source = Sample();
   BindingProperty target;

@@ -1,5 +1,5 @@
 // YAML reader: scalar typing, tags, keys, anchors and aliases, the failures with their marks,
-// the nesting limit on a small stack, the alias-expansion cap; LooksLikeYaml.
+// the nesting limit on a small stack, the alias-expansion caps; LooksLikeYaml.
 #include "sdk/encoding/yaml_reader.h"
 
 #include <gtest/gtest.h>
@@ -305,6 +305,50 @@ TEST(YamlReaderTest, AliasExpansionIsCappedAtAMillionValues) {
   EXPECT_EQ(at_cap.Value().ElementAt(11).Size(), 99999u);
   EXPECT_STREQ(ParseYaml(anchored + copies + "- *one\n").Error(),
                "Alias expansion is too large. At line: 13 col: 3");
+}
+
+TEST(YamlReaderTest, AliasTextIsCappedAt64MiB) {
+  // 1024 copies of a 64 KiB text reach the cap exactly; the alias that would pass it fails,
+  // whether the text is a value, a key in alias position or a member name inside a copy.
+  const std::string text = Repeat("k", 65536);
+  const std::string value = "- &s " + text + "\n- &t x\n";
+  const std::string key = "- ? &k " + text + "\n  : 0\n";
+  const std::string member = "- &m {? " + text + " : 1}\n";
+  struct Row {
+    std::string yaml;
+    const char* message;  // null: reads
+  };
+  const Row kRows[] = {
+      {value + Repeat("- *s\n", 1024), nullptr},
+      {value + Repeat("- *s\n", 1025), "Alias expansion is too large. At line: 1027 col: 3"},
+      {value + Repeat("- *s\n", 1024) + "- *t\n",
+       "Alias expansion is too large. At line: 1027 col: 3"},
+      {key + Repeat("- {*k : 1}\n", 1024), nullptr},
+      {key + Repeat("- {*k : 1}\n", 1025), "Alias expansion is too large. At line: 1027 col: 4"},
+      // Key and value copies of an anchored key count together.
+      {key + Repeat("- {*k : 1}\n", 512) + Repeat("- *k\n", 512), nullptr},
+      {key + Repeat("- {*k : 1}\n", 512) + Repeat("- *k\n", 512) + "- {*k : 1}\n",
+       "Alias expansion is too large. At line: 1027 col: 4"},
+      {member + Repeat("- *m\n", 1024), nullptr},
+      {member + Repeat("- *m\n", 1025), "Alias expansion is too large. At line: 1026 col: 3"},
+  };
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.yaml.substr(row.yaml.size() - 24));
+    const BindingResult result = ParseYaml(row.yaml);
+    if (row.message == nullptr) {
+      ASSERT_TRUE(result.Ok()) << result.Error();
+      EXPECT_GE(result.Value().Size(), 1025u);
+    } else {
+      EXPECT_STREQ(result.Error(), row.message);
+    }
+  }
+
+  // The copies are whole.
+  const BindingResult copied = ParseYaml(key + "- {*k : 1}\n- *k\n" + member + "- *m\n");
+  ASSERT_TRUE(copied.Ok()) << copied.Error();
+  EXPECT_EQ(copied.Value().ElementAt(1).MemberAt(text).GetUnsigned(), 1u);
+  EXPECT_EQ(copied.Value().ElementAt(2).GetStringView(), text);
+  EXPECT_EQ(copied.Value().ElementAt(4).MemberAt(text).GetUnsigned(), 1u);
 }
 
 TEST(YamlReaderTest, ABillionLaughsFailsFast) {
