@@ -1,4 +1,5 @@
 // Line formatting from "#"-tokens, level names, time stamps and the executable's name.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -46,17 +47,23 @@ void AppendElapsed(TextWriter& writer) {
   const uint64_t mark = now == 0 ? 1 : now;
   uint64_t start = 0;
   if (elapsed_start.compare_exchange_strong(start, mark)) start = mark;
-  const uint64_t ticks = now > start ? now - start : 0;
-  const uint64_t frequency = Platform::PerformanceFrequency();
-  const float seconds =
-      frequency == 0 ? 0.0f : static_cast<float>(static_cast<double>(ticks) / frequency);
   char text[32];
-  std::snprintf(text, sizeof text, "%06d.%03d", static_cast<int>(seconds),
-                static_cast<int>(seconds * 1000.0f) % 1000);
+  FormatElapsed(now > start ? now - start : 0, Platform::PerformanceFrequency(), text, sizeof text);
   writer.Append(text);
 }
 
 }  // namespace
+
+uint32_t FormatElapsed(uint64_t ticks, uint64_t frequency, char* out_text, uint32_t size) {
+  const float seconds =
+      frequency == 0 ? 0.0f : static_cast<float>(static_cast<double>(ticks) / frequency);
+  // 64-bit whole seconds and milliseconds: in an int the milliseconds overflow after 24.9 days.
+  // Capped at 2^40 seconds (about 34,800 years), so that no counter overflows them either.
+  const float capped = std::min(seconds, 1099511627776.0f);
+  const auto whole = static_cast<long long>(capped);
+  const auto millis = static_cast<long long>(capped * 1000.0f) % 1000;
+  return PrintTo(out_text, size, "%06lld.%03lld", whole, millis);
+}
 
 const char* LevelName(int32_t level) {
   static constexpr const char* kNames[] = {"  OKAY", "  WARN", " ERROR", "ALWAYS"};

@@ -7,6 +7,7 @@ namespace Vorn {
 
 std::string FormatTextForm(const RemotingResult& result) {
   if (!result.failed) return "Success";
+  if (result.message.empty()) return {};
   return FormatText("%1 (%2)", result.message, result.code);
 }
 

@@ -18,7 +18,8 @@ struct [[nodiscard]] RemotingResult {
   }
 };
 
-// The text form FormatText prints: "Success", or "<message> (<code>)".
+// The text form FormatText prints: "Success", or "<message> (<code>)"; a failure without a
+// message has the empty text form.
 std::string FormatTextForm(const RemotingResult& result);
 
 }  // namespace Vorn

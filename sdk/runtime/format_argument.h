@@ -78,8 +78,10 @@ concept FormatTextLike =
 inline const char* TextData(const std::string& text) {
   return text.data();
 }
+// Up to the first NUL, as the C library sees the text.
 inline size_t TextSize(const std::string& text) {
-  return text.size();
+  const size_t nul = text.find('\0');
+  return nul == std::string::npos ? text.size() : nul;
 }
 inline const char* TextData(const char* text) {
   return text == nullptr ? "" : text;

@@ -147,6 +147,8 @@ char Complete(const Placeholder& placeholder, const FormatArgumentKind& kind,
     }
     base = modifier_start;
   }
+  // A character is always an int: any modifier would make the C library read a wide character.
+  if (letter == 'c') modifier = "";
   std::memcpy(completed, placeholder.spec, base);
   size_t length = base;
   for (const char* m = modifier; *m != '\0'; ++m)
@@ -211,7 +213,12 @@ size_t FormatArguments(char* buffer, size_t size, const char* format,
     // A "*" that was the placeholder's unfinished last character is no longer in the
     // directive, so its value is not passed either.
     conversion.star_count = CountStars(completed);
-    const int written = argument.kind->print(argument.value, conversion);
+    // "c" prints the low byte of any integral kind, passed as the int the C library expects.
+    const int written =
+        letter == 'c' && argument.kind->as_int != nullptr
+            ? PrintConverted(conversion,
+                             int{static_cast<unsigned char>(argument.kind->as_int(argument.value))})
+            : argument.kind->print(argument.value, conversion);
     if (written < 0) {
       break;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "sdk/diagnostics/internal/log_text.h"
 #include "sdk/diagnostics/log_api.h"
 #include "sdk/runtime/platform.h"
 
@@ -99,6 +100,32 @@ TEST(LogLineTest, ElapsedTimeStartsAtTheFirstLineThatUsesIt) {
   const std::string second = Line("#H", message);
   ASSERT_TRUE(IsElapsedLine(second)) << second;
   EXPECT_GE(second, first);
+}
+
+// Whole seconds and milliseconds of the elapsed time held as a float; past 24.9 days the
+// milliseconds no longer fit an int.
+TEST(LogLineTest, ElapsedTimeOfLongRuns) {
+  struct Row {
+    uint64_t ticks;
+    uint64_t frequency;
+    const char* text;
+  };
+  constexpr uint64_t kDay = 86400;
+  constexpr Row kRows[] = {
+      {0, 1000, "000000.000"},
+      {1500, 1000, "000001.500"},
+      {24 * kDay * 1000, 1000, "2073600.000"},
+      {25 * kDay * 10000000, 10000000, "2160000.000"},
+      {100 * kDay, 1, "8640000.000"},
+      {5, 0, "000000.000"},
+      {~uint64_t{0}, 1, "1099511627776.000"},
+  };
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.text);
+    char text[32];
+    const uint32_t length = detail::FormatElapsed(row.ticks, row.frequency, text, sizeof text);
+    EXPECT_EQ(std::string(text, length), row.text);
+  }
 }
 
 TEST(LogLineTest, CutLinesKeepTheirNewline) {

@@ -88,6 +88,23 @@ TEST(SendRequestTest, ErrorResponseGivesStatusAndMessage) {
   EXPECT_EQ(LiveBlocks(), live_before);
 }
 
+TEST(SendRequestTest, TextFormsOfResults) {
+  const struct {
+    RemotingResult result;
+    const char* text;
+  } kRows[] = {
+      {RemotingResult::Success(), "Success"},
+      {RemotingResult::Failure(404, "Not Found"), "Not Found (404)"},
+      // A failure without a message has no text.
+      {RemotingResult::Failure(404, ""), ""},
+      {RemotingResult::Failure(0, ""), ""},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(FormatTextForm(row.result), row.text);
+  }
+}
+
 TEST(SendRequestTest, SuccessReadsTheReply) {
   const uint64_t live_before = LiveBlocks();
   {

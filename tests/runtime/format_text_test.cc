@@ -143,6 +143,11 @@ TEST(FormatTextTest, SpecificationsTakeTheArgumentsKind) {
       {"%5s of int", FormatText("%5s|", 7), "    7|"},
       {"%+05d", FormatText("%+05d", 42), "+0042"},
       {"%c", FormatText("%c", 65), "A"},
+      // "c" takes the low byte of any integer as an int, whatever modifier was written.
+      {"%c of uint64", FormatText("[%c]", uint64_t{233}), "[\xE9]"},
+      {"%c of int64", FormatText("[%c|%5c]", int64_t{-23}, int64_t{0x141}), "[\xE9|    A]"},
+      {"%lc and %hhc", FormatText("[%lc%hhc%llc]", 66, 67u, 'D'), "[BCD]"},
+      {"%c of uint32 above a byte", FormatText("[%c]", 0x1E9u), "[\xE9]"},
       {"char bare", FormatText("%1%2", 'o', 'k'), "ok"},
       {"%d of char", FormatText("%d", 'A'), "65"},
       {"%hhx keeps hh", FormatText("%hhx", -1), "ff"},
@@ -213,6 +218,9 @@ TEST(FormatTextTest, TextArgumentsOfEveryForm) {
   char* mutable_pointer = mutable_text;
   const std::pair<std::string, std::string> pair{"realm", "name"};
   const std::pair<const char*, const char*> pointer_pair{"a", nullptr};
+  const std::pair<std::string, std::string> nul_pair{std::string("a\0b", 3), "c"};
+  const std::pair<std::string, std::string> nul_pair_both{std::string("x\0", 2),
+                                                          std::string("y\0z", 3)};
   ExpectRows({
       {"std::string", FormatText("%1", std::string("text")), "text"},
       {"std::string stops at NUL", FormatText("%1|", std::string("ab\0cd", 5)), "ab|"},
@@ -221,6 +229,9 @@ TEST(FormatTextTest, TextArgumentsOfEveryForm) {
       {"pair", FormatText("%1", pair), "realm:name"},
       {"pair with spec", FormatText("%-12s|%.3s", pair, pair), "realm:name  |rea"},
       {"pair of pointers", FormatText("%1", pointer_pair), "a:"},
+      // Each text of a pair ends at its first NUL, as a single string argument does.
+      {"pair with NUL", FormatText("%1", nul_pair), "a:c"},
+      {"pair with NULs", FormatText("%1|", nul_pair_both), "x:y|"},
   });
 }
 

@@ -16,6 +16,8 @@ const char* ExecutableFileName();
 void LocalTime(LogMessage* out_message);
 uint32_t FormatTimeStamp(const LogMessage& time, char* out_text, uint32_t size);
 uint32_t FormatFileTimeStamp(const LogMessage& time, char* out_text, uint32_t size);
+// The "#H" text for `ticks` of a counter running at `frequency` ticks per second.
+uint32_t FormatElapsed(uint64_t ticks, uint64_t frequency, char* out_text, uint32_t size);
 uint32_t FormatLine(const char* pattern, const LogMessage& message, char* out_text, uint32_t size);
 
 // Bounded text building: appends stop silently at `limit` characters.
