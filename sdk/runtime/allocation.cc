@@ -1,46 +1,62 @@
 // Counting hooks over the C runtime heap and the process-wide counters they keep.
 #include "sdk/runtime/allocation.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "sdk/runtime/platform.h"
 
 namespace Vorn {
 namespace {
 
+// The six reported counters and the bytes and blocks in use, all changed together under one
+// lock: a peak computed from counters read at different moments can see a block freed that its
+// own allocation has not yet counted, and `allocated - freed` then wraps.
 struct Counters {
-  std::atomic<uint64_t> peak_bytes{0};
-  std::atomic<uint64_t> live_blocks_at_peak{0};
-  std::atomic<uint64_t> bytes_allocated{0};
-  std::atomic<uint64_t> allocations{0};
-  std::atomic<uint64_t> bytes_freed{0};
-  std::atomic<uint64_t> frees{0};
+  AllocationStats stats{};
+  uint64_t bytes_in_use = 0;
+  uint64_t blocks_in_use = 0;
 };
 
 // Constant-initialised, so the counting hooks are in place before the first allocation.
 constinit Counters g_counters;
 
+// Made at the first allocation (std::mutex is not constant-initialised on every C runtime) and
+// never destroyed, since blocks are freed by late static destructors too. Held only for a few
+// additions, never around a call out.
+std::mutex& CountersLock() {
+  static auto* lock = new std::mutex;
+  return *lock;
+}
+
 void CountAllocation(void* block) {
   if (block == nullptr) return;
   const uint64_t size = Platform::HeapBlockSize(block);
-  const uint64_t allocated = g_counters.bytes_allocated.fetch_add(size) + size;
-  const uint64_t count = g_counters.allocations.fetch_add(1) + 1;
-  const uint64_t in_use = allocated - g_counters.bytes_freed.load();
-  uint64_t peak = g_counters.peak_bytes.load();
-  while (in_use > peak) {
-    if (g_counters.peak_bytes.compare_exchange_weak(peak, in_use)) {
-      g_counters.live_blocks_at_peak.store(count - g_counters.frees.load());
-      break;
-    }
+  std::lock_guard<std::mutex> hold(CountersLock());
+  AllocationStats& stats = g_counters.stats;
+  stats.bytes_allocated += size;
+  ++stats.allocations;
+  g_counters.bytes_in_use += size;
+  ++g_counters.blocks_in_use;
+  if (g_counters.bytes_in_use > stats.peak_bytes) {
+    stats.peak_bytes = g_counters.bytes_in_use;
+    stats.live_blocks_at_peak = g_counters.blocks_in_use;
   }
 }
 
+void CountFreedBytes(uint64_t size) {
+  std::lock_guard<std::mutex> hold(CountersLock());
+  g_counters.stats.bytes_freed += size;
+  ++g_counters.stats.frees;
+  // A block that other hooks allocated was never counted in use.
+  g_counters.bytes_in_use -= std::min(size, g_counters.bytes_in_use);
+  if (g_counters.blocks_in_use != 0) --g_counters.blocks_in_use;
+}
+
 void CountFree(void* block) {
-  if (block == nullptr) return;
-  g_counters.bytes_freed.fetch_add(Platform::HeapBlockSize(block));
-  g_counters.frees.fetch_add(1);
+  if (block != nullptr) CountFreedBytes(Platform::HeapBlockSize(block));
 }
 
 void* CountingAllocate(size_t size) {
@@ -59,8 +75,7 @@ void* CountingReallocate(void* block, size_t size) {
   const uint64_t old_size = Platform::HeapBlockSize(block);
   void* moved = std::realloc(block, size == 0 ? 1 : size);
   if (moved == nullptr) return nullptr;  // the old block is still there and still counted
-  g_counters.bytes_freed.fetch_add(old_size);
-  g_counters.frees.fetch_add(1);
+  CountFreedBytes(old_size);
   CountAllocation(moved);
   return moved;
 }
@@ -114,9 +129,8 @@ size_t BlockSize(void* block) {
 }
 
 AllocationStats ReadAllocationStats() {
-  return AllocationStats{g_counters.peak_bytes.load(),      g_counters.live_blocks_at_peak.load(),
-                         g_counters.bytes_allocated.load(), g_counters.allocations.load(),
-                         g_counters.bytes_freed.load(),     g_counters.frees.load()};
+  std::lock_guard<std::mutex> hold(CountersLock());
+  return g_counters.stats;
 }
 
 }  // namespace Vorn

@@ -40,7 +40,7 @@ char* DuplicateText(const char* text);
 char* DuplicateText(const char* text, size_t length);
 size_t BlockSize(void* block);
 
-// Each counter read atomically as one 64-bit value.
+// One consistent reading of all six counters.
 AllocationStats ReadAllocationStats();
 
 // A standard allocator over the hooks, for containers whose storage is SDK heap.
