@@ -23,11 +23,11 @@ class FuzzBytes {
     return value;
   }
   // A length byte (taken modulo `max` + 1), then that many bytes or as many as are left.
-  std::string Text(size_t max) {
-    const size_t length = std::min<size_t>(Byte() % (max + 1), size_ - at_);
-    std::string text(reinterpret_cast<const char*>(data_ + at_), length);
-    at_ += length;
-    return text;
+  std::string Text(size_t max) { return Take(Byte() % (max + 1)); }
+  // As Text, with a two-byte length (the first the most significant).
+  std::string LongText(size_t max) {
+    const size_t high = Byte();
+    return Take((high << 8 | Byte()) % (max + 1));
   }
   std::string Rest() {
     std::string text(reinterpret_cast<const char*>(data_ + at_), size_ - at_);
@@ -37,6 +37,13 @@ class FuzzBytes {
   bool Done() const { return at_ >= size_; }
 
  private:
+  std::string Take(size_t wanted) {
+    const size_t length = std::min<size_t>(wanted, size_ - at_);
+    std::string text(reinterpret_cast<const char*>(data_ + at_), length);
+    at_ += length;
+    return text;
+  }
+
   const uint8_t* data_;
   size_t size_;
   size_t at_ = 0;

@@ -196,7 +196,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t target = reader.Byte();
   const uint8_t method = reader.Byte() % 10;
   std::string path = kPrefixes[reader.Byte() % 6];
-  path += reader.Text(64);
+  // Long enough for dotted names deeper than the nesting limit.
+  path += reader.LongText(4096);
   std::string method_name = reader.Byte() % 2 == 0 ? "PURGE" : reader.Text(8);
 
   std::deque<std::string> header_texts;

@@ -19,6 +19,8 @@ namespace {
 using Vorn::BindingProperty;
 using Type = BindingProperty::Type;
 
+constexpr size_t kMaxRoundTrip = size_t{1} << 20;
+
 [[noreturn]] void Fault(const char* what) {
   std::fprintf(stderr, "fuzz_yaml_parse: %s\n", what);
   std::abort();
@@ -77,8 +79,12 @@ bool WriteQuoted(std::string_view text, std::string& out) {
 }
 
 // Tags keep every kind apart from the plain rules, so the text reads back as the same value.
+// False for a text that is no UTF-8 or an output past kMaxRoundTrip.
 bool WriteYaml(const BindingProperty& value, std::string& out, int depth) {
   if (depth > Vorn::kMaxNestingDepth) Fault("accepted a value nested too deeply");
+  // Aliases may expand a small input to 64 MiB of text: writing and reading that back proves
+  // nothing more and would only make the input slow.
+  if (out.size() > kMaxRoundTrip) return false;
   char number[48];
   switch (value.GetType()) {
     case Type::Empty:
