@@ -181,7 +181,7 @@ class RatioReporter final : public bench::BestTimeReporter {
       const auto dispatch = best().find(std::string("BM_") + request + "_Dispatch");
       const auto direct = best().find(std::string("BM_") + request + "_Direct");
       if (dispatch == best().end() || direct == best().end()) continue;
-      std::printf("%-8s %.2fx (target at most 1.50x)\n", request,
+      std::printf("%-8s %.2fx (target at most 1.30x)\n", request,
                   dispatch->second / direct->second);
     }
   }
