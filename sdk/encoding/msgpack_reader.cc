@@ -162,7 +162,10 @@ struct MessagePackFrame {
 class MessagePackReader {
  public:
   MessagePackReader(const void* data, uint32_t size)
-      : begin_(static_cast<const uint8_t*>(data)), position_(begin_), end_(begin_ + size) {}
+      : begin_(static_cast<const uint8_t*>(data)),
+        position_(begin_),
+        end_(begin_ + size),
+        reserve_budget_(size) {}
 
   BindingResult Run(uint32_t& consumed);
 
@@ -209,6 +212,9 @@ class MessagePackReader {
   const uint8_t* position_;
   const uint8_t* const end_;
   std::vector<MessagePackFrame> frames_;
+  // Elements that arrays may still reserve ahead: every element takes at least one input byte,
+  // so what all arrays reserve together stays within the input's size.
+  uint64_t reserve_budget_;
   MessagePackError error_ = MessagePackError::kNone;
   uint32_t error_position_ = 0;
   uint32_t error_length_ = 0;
@@ -310,9 +316,14 @@ bool MessagePackReader::OpenContainer(BindingProperty& target, uint64_t steps, b
     target.MakeStructure();
   } else {
     target.MakeCollection();
+    // A count is trusted for room only as far as the bytes left could hold its elements, and
+    // only within the budget, so a forged count in a short input costs at most its length.
+    if (steps <= Remaining() && steps <= reserve_budget_ &&
+        steps <= BindingProperty::kMaxCollectionSize) {
+      target.Reserve(static_cast<size_t>(steps));
+      reserve_budget_ -= steps;
+    }
   }
-  // Counts only say how many values to expect: nothing is sized from them, so a forged count in
-  // a short input costs nothing.
   if (steps != 0) frames_.push_back(MessagePackFrame{&target, steps, nullptr, 0, start, is_map});
   return true;
 }

@@ -479,6 +479,20 @@ TEST(MessagePackReaderTest, ForgedCountsAllocateOnlyForValuesThatArrive) {
   }
 }
 
+// Counts that the bytes left could hold may size arrays ahead, but all arrays together reserve
+// no more elements than the input has bytes.
+TEST(MessagePackReaderTest, CountsThatFitReserveNoMoreThanTheInputHolds) {
+  const std::string bytes = Repeat(Bytes("DC 10 00"), 300) + Repeat("\xC0", 4096);
+  const uint64_t before = ReadAllocationStats().bytes_allocated;
+  uint32_t consumed = 0;
+  const BindingResult result = Parse(bytes, consumed);
+  const uint64_t allocated = ReadAllocationStats().bytes_allocated - before;
+  EXPECT_FALSE(result.Ok());
+  EXPECT_STREQ(result.Error(),
+               "Invalid MessagePack data. Array or map at position 894 is truncated.");
+  EXPECT_LT(allocated, uint64_t{1} << 20);  // each of the 300 levels reserving would take 19 MiB
+}
+
 TEST(MessagePackReaderTest, RecognisesOnlyContainers) {
   struct Row {
     const char* hex;
