@@ -65,32 +65,38 @@ void LoyaltyPlugin::OnLoyaltyStateChange(const LCDS::LoyaltyStateChangeNotificat
   const LCDS::LoyaltyRewards& rewards = message.rewards;
   const auto champions = static_cast<int32_t>(rewards.champions.size());
 
+  // Decided and stored under the lock; logged after it is released, since the host's log entry
+  // may call back into the plugin (a GET from inside HostLog would otherwise lock it twice).
   LoyaltyState changed;
+  bool same = false;
   {
     std::lock_guard<std::mutex> hold(state_lock_);
     // The skins take no part in the sameness test.
-    if (status == state_.status && rewards.ipBoost == state_.ip_boost &&
-        rewards.xpBoost == state_.xp_boost && champions == state_.free_rewarded_champions_count) {
-      Log(kLogLevelAlways, kLogGroupDbg,
-          "qev-loyalty: Received the same loyalty status as the current one. Nothing to update.");
-      return;
-    }
-    Log(kLogLevelAlways, kLogGroupDbg, "qev-loyalty: Received new loyalty status");
-    if (rewards.ipBoost == 0 && rewards.xpBoost == 0 && rewards.champions.empty()) {
-      state_ = LoyaltyState{};
-    } else {
-      int32_t skins = 0;
-      for (const LCDS::ChampionReward& champion : rewards.champions) {
-        skins += static_cast<int32_t>(champion.skins.size());
+    same = status == state_.status && rewards.ipBoost == state_.ip_boost &&
+           rewards.xpBoost == state_.xp_boost && champions == state_.free_rewarded_champions_count;
+    if (!same) {
+      if (rewards.ipBoost == 0 && rewards.xpBoost == 0 && rewards.champions.empty()) {
+        state_ = LoyaltyState{};
+      } else {
+        int32_t skins = 0;
+        for (const LCDS::ChampionReward& champion : rewards.champions) {
+          skins += static_cast<int32_t>(champion.skins.size());
+        }
+        state_.status = status;
+        state_.ip_boost = rewards.ipBoost;
+        state_.xp_boost = rewards.xpBoost;
+        state_.free_rewarded_champions_count = champions;
+        state_.free_rewarded_skins_count = skins;
       }
-      state_.status = status;
-      state_.ip_boost = rewards.ipBoost;
-      state_.xp_boost = rewards.xpBoost;
-      state_.free_rewarded_champions_count = champions;
-      state_.free_rewarded_skins_count = skins;
+      changed = state_;
     }
-    changed = state_;
   }
+  if (same) {
+    Log(kLogLevelAlways, kLogGroupDbg,
+        "qev-loyalty: Received the same loyalty status as the current one. Nothing to update.");
+    return;
+  }
+  Log(kLogLevelAlways, kLogGroupDbg, "qev-loyalty: Received new loyalty status");
 
   PublishResource(*this, PluginResourceEventType::Update, Api::kStatusNotificationPath,
                   NotificationOf(changed));

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <exception>
 
+#include "sdk/plugin/internal/timer_tickets.h"
 #include "sdk/plugin/plugin_event_client.h"
 
 namespace Vorn::Client {
@@ -17,20 +18,31 @@ uint64_t PluginEventClient::ScheduleAt(const std::string& name, std::function<vo
                                        int64_t deadline_ns) {
   const int64_t remaining = deadline_ns - SteadyNowNs();
   const double delay = remaining > 0 ? static_cast<double>(remaining) / 1e9 : 0.0;
-  TimerEntry* entry = nullptr;
+  uintptr_t ticket = 0;
   {
     std::lock_guard<std::mutex> hold(timer_lock_);
     const uint64_t id = next_timer_id_++;
-    auto stored = std::make_unique<TimerEntry>(TimerEntry{this, id, std::move(callable)});
-    entry = stored.get();
+    auto stored = std::make_unique<TimerEntry>(TimerEntry{this, id, 0, std::move(callable)});
+    stored->ticket = ticket = detail::IssueTimerTicket(stored.get());
     timers_.emplace(id, std::move(stored));
   }
-  return ScheduleCallback(name.c_str(), &PluginEventClient::TimerCallback, entry, delay, 0);
+  // The context is the ticket, not the entry: the host may call back after this client is gone.
+  return ScheduleCallback(name.c_str(), &PluginEventClient::TimerCallback,
+                          reinterpret_cast<void*>(ticket), delay, 0);
+}
+
+void PluginEventClient::WithdrawTimers() {
+  std::lock_guard<std::mutex> hold(timer_lock_);
+  for (const auto& [id, entry] : timers_)
+    detail::WithdrawTimerTicket(entry->ticket);
+  timers_.clear();
 }
 
 void VORN_CDECL PluginEventClient::TimerCallback(void* context) {
-  if (context == nullptr) return;
-  auto* entry = static_cast<TimerEntry*>(context);
+  const auto ticket = reinterpret_cast<uintptr_t>(context);
+  auto* entry = static_cast<TimerEntry*>(detail::FindTimerTicket(ticket));
+  // A timer of a plugin that is gone, or one the host runs twice, does nothing.
+  if (entry == nullptr) return;
   PluginEventClient* client = entry->client;
   const uint64_t id = entry->id;
   // The callable runs without the timer lock; no exception may reach the host.
@@ -42,6 +54,7 @@ void VORN_CDECL PluginEventClient::TimerCallback(void* context) {
     PluginTraceHook("Timer callback failed");
   }
   std::lock_guard<std::mutex> hold(client->timer_lock_);
+  detail::WithdrawTimerTicket(ticket);
   client->timers_.erase(id);
 }
 

@@ -43,11 +43,19 @@ void PluginEventClient::AddJsonApiPatternListener(const std::string& pattern,
 void PluginEventClient::DispatchJsonApi(const PluginResourceEvent& event) {
   std::string path = event.uri;
   if (path.empty() || path[0] != '/') path.insert(path.begin(), '/');
-  auto exact = json_api_listeners_.find(path);
-  if (exact != json_api_listeners_.end() && exact->second) exact->second(event);
-  for (const auto& [pattern, handler] : json_api_pattern_listeners_) {
-    if (handler && MatchesPattern(pattern, path)) handler(event);
+  // Listeners run from copies taken before the first one runs: a listener may add, replace or
+  // remove listeners, and those changes take effect from the next event on.
+  ResourceHandler exact;
+  if (auto found = json_api_listeners_.find(path); found != json_api_listeners_.end()) {
+    exact = found->second;
   }
+  std::vector<ResourceHandler> matching;
+  for (const auto& [pattern, handler] : json_api_pattern_listeners_) {
+    if (handler && MatchesPattern(pattern, path)) matching.push_back(handler);
+  }
+  if (exact) exact(event);
+  for (const ResourceHandler& handler : matching)
+    handler(event);
 }
 
 }  // namespace Vorn::Client

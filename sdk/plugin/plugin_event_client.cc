@@ -9,7 +9,9 @@
 namespace Vorn::Client {
 
 PluginEventClient::PluginEventClient() = default;
-PluginEventClient::~PluginEventClient() = default;
+PluginEventClient::~PluginEventClient() {
+  WithdrawTimers();
+}
 
 void PluginEventClient::Subscribe(const std::string& resource_path) {
   const std::string name = MakeJsonApiEventName(resource_path);
@@ -31,15 +33,20 @@ void PluginEventClient::Unsubscribe(const std::string& resource_path) {
 }
 
 void PluginEventClient::ReleaseHandlers() {
+  // Over a copy of the names: the host may call back into the plugin from UnsubscribeEvent.
+  std::vector<std::string> names;
+  names.reserve(handlers_.size());
   for (const auto& [name, handler] : handlers_)
+    names.push_back(name);
+  for (const std::string& name : names)
     UnsubscribeEvent(name.c_str(), host_handle_);
   handlers_ = {};
   lcds_handlers_ = {};
   {
-    std::lock_guard<std::recursive_mutex> hold(service_proxy_lock_);
+    std::lock_guard<std::mutex> hold(service_proxy_lock_);
     service_proxy_pending_ = {};
     service_proxy_async_ = {};
-    service_proxy_received_.clear();
+    service_proxy_received_.Clear();
   }
   json_api_listeners_ = {};
   json_api_pattern_listeners_.clear();

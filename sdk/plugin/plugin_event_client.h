@@ -27,6 +27,7 @@
 #include "sdk/plugin/event_subscriber.h"
 #include "sdk/plugin/plugin_event_handler.h"
 #include "sdk/plugin/plugin_manager_records.h"
+#include "sdk/plugin/service_proxy_replies.h"
 
 namespace Vorn::Client {
 
@@ -125,9 +126,12 @@ class PluginEventClient : public EventSubscriber {
   struct TimerEntry {
     PluginEventClient* client;
     uint64_t id;
+    uintptr_t ticket;  // the context handed to the host
     std::function<void()> callable;
   };
   static void VORN_CDECL TimerCallback(void* context);
+  // Withdraws the tickets of every pending timer, so that the host's later calls do nothing.
+  void WithdrawTimers();
   void FulfilServiceProxyRequest();
 
   const BindingRegistry* request_registry_ = nullptr;
@@ -146,10 +150,9 @@ class PluginEventClient : public EventSubscriber {
   // Guarded by service_proxy_lock_.
   std::unordered_map<std::string, ServiceProxyHandler> service_proxy_pending_;
   std::unordered_map<std::string, ServiceProxyHandler> service_proxy_async_;
-  std::vector<std::pair<std::string, AppModule::PluginServiceProxyResponse>>
-      service_proxy_received_;
-  // Recursive: a completion or async handler may issue the next request.
-  mutable std::recursive_mutex service_proxy_lock_;
+  ServiceProxyReplies service_proxy_received_;
+  // Held only while the tables change: no completion, handler or host call runs under it.
+  mutable std::mutex service_proxy_lock_;
   // Guarded by timer_lock_.
   std::map<uint64_t, std::unique_ptr<TimerEntry>> timers_;
   uint64_t next_timer_id_ = 1;

@@ -1,6 +1,8 @@
 // Service-proxy replies: uuid and method replies fulfil at most one waiting request per event;
-// asynchronous replies go to their registered handler.
+// asynchronous replies go to their registered handler. Completions, handlers and log lines run
+// after the mutex is released, so they may send requests or reach the host freely.
 #include <cstring>
+#include <optional>
 
 #include "sdk/diagnostics/log_api.h"
 #include "sdk/plugin/plugin_event_client.h"
@@ -10,13 +12,13 @@ namespace Vorn::Client {
 
 void PluginEventClient::SendServiceProxyRequest(const std::string& key,
                                                 ServiceProxyHandler completion) {
-  std::lock_guard<std::recursive_mutex> hold(service_proxy_lock_);
+  std::lock_guard<std::mutex> hold(service_proxy_lock_);
   service_proxy_pending_[key] = std::move(completion);
 }
 
 void PluginEventClient::AddAsyncServiceProxyHandler(const std::string& key,
                                                     ServiceProxyHandler handler) {
-  std::lock_guard<std::recursive_mutex> hold(service_proxy_lock_);
+  std::lock_guard<std::mutex> hold(service_proxy_lock_);
   service_proxy_async_[key] = std::move(handler);
 }
 
@@ -26,47 +28,44 @@ void PluginEventClient::OnServiceProxyReply(const char* event_name,
   const std::string key =
       by_uuid ? response.uuid : FormatText("%1.%2", response.serviceName, response.methodName);
   if (std::strcmp(event_name, "OnServiceProxyAsyncEvent") == 0) {
-    std::lock_guard<std::recursive_mutex> hold(service_proxy_lock_);
-    auto found = service_proxy_async_.find(key);
-    if (found == service_proxy_async_.end()) {
+    std::optional<ServiceProxyHandler> handler;
+    {
+      std::lock_guard<std::mutex> hold(service_proxy_lock_);
+      auto found = service_proxy_async_.find(key);
+      if (found != service_proxy_async_.end()) handler = found->second;
+    }
+    if (!handler.has_value()) {
       Log(kLogLevelError, kLogGroupDbg,
           "Could not find registered handler for async service proxy event %s", key.c_str());
       return;
     }
-    const ServiceProxyHandler handler = found->second;
-    if (handler) handler(response);
+    if (*handler) (*handler)(response);
     return;
   }
   {
-    std::lock_guard<std::recursive_mutex> hold(service_proxy_lock_);
-    bool replaced = false;
-    for (auto& [stored_key, stored] : service_proxy_received_) {
-      if (stored_key == key) {
-        stored = response;
-        replaced = true;
-        break;
-      }
-    }
-    if (!replaced) service_proxy_received_.emplace_back(key, response);
+    std::lock_guard<std::mutex> hold(service_proxy_lock_);
+    service_proxy_received_.Store(key, response);
   }
   FulfilServiceProxyRequest();
 }
 
 void PluginEventClient::FulfilServiceProxyRequest() {
-  std::lock_guard<std::recursive_mutex> hold(service_proxy_lock_);
-  for (const auto& [key, response] : service_proxy_received_) {
-    auto pending = service_proxy_pending_.find(key);
-    if (pending == service_proxy_pending_.end()) continue;
-    const std::string fulfilled = key;
-    const AppModule::PluginServiceProxyResponse reply = response;
-    ServiceProxyHandler completion = std::move(pending->second);
+  std::string fulfilled;
+  std::optional<AppModule::PluginServiceProxyResponse> reply;
+  ServiceProxyHandler completion;
+  {
+    std::lock_guard<std::mutex> hold(service_proxy_lock_);
+    const std::string* key = service_proxy_received_.OldestKeyIn(service_proxy_pending_);
+    if (key == nullptr) return;
+    fulfilled = *key;
+    auto pending = service_proxy_pending_.find(fulfilled);
+    completion = std::move(pending->second);
     service_proxy_pending_.erase(pending);
-    std::erase_if(service_proxy_received_,
-                  [&fulfilled](const auto& entry) { return entry.first == fulfilled; });
-    if (completion) completion(reply);
-    Log(kLogLevelAlways, kLogGroupDbg, "Fulfilled service proxy request: %s", fulfilled.c_str());
-    return;
+    reply = service_proxy_received_.Take(fulfilled);
   }
+  // The tables are settled first, so the completion may ask again for the same key.
+  if (completion) completion(*reply);
+  Log(kLogLevelAlways, kLogGroupDbg, "Fulfilled service proxy request: %s", fulfilled.c_str());
 }
 
 }  // namespace Vorn::Client

@@ -11,6 +11,7 @@
 #include "sdk/encoding/json_reader.h"
 #include "sdk/plugin/plugin_base.h"
 #include "sdk/plugin/plugin_entry.h"
+#include "tests/plugin/event_fixture.h"
 #include "tests/plugin/fake_host.h"
 
 namespace Vorn::Client {
@@ -20,46 +21,13 @@ using AppModule::PluginLcdsEvent;
 using AppModule::PluginServiceProxyResponse;
 using Vorn::Testing::FakeHost;
 
-struct Note {
-  int32_t x = 0;
-};
-
-class EventPlugin : public PluginBase {
- public:
-  void RegisterApi() override { registry().BeginType<Note>("Note").AddField("x", &Note::x); }
-};
-
-// A plain payload built from JSON text, freed with the owner.
-class Payload {
- public:
-  explicit Payload(const char* json) {
-    BindingResult parsed = ParseJson(json);
-    EXPECT_TRUE(parsed.Ok()) << parsed.Error();
-    plain_ = ToPlain(parsed.Value());
-  }
-  ~Payload() { FreePlainValue(plain_); }
-  const BindingPlainValue& plain() const { return plain_; }
-
- private:
-  BindingPlainValue plain_{};
-};
+using Testing::EventPlugin;
+using Testing::Note;
+using Testing::Payload;
 
 constexpr const char* kLcdsEvent = "OnLcdsEvent_com_example_Note";
 
-class EventPathsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    plugin_ = static_cast<EventPlugin*>(
-        static_cast<PluginBase*>(LoadPlugin<EventPlugin>(&context_, "events")));
-    ASSERT_NE(plugin_, nullptr);
-    ASSERT_TRUE(context_.callbacks->Initialize(context_.plugin, &host_.host_interface));
-  }
-  void TearDown() override { context_.callbacks->Shutdown(context_.plugin); }
-
-  PluginLoadContext context_{18, 0, 0, nullptr, nullptr, nullptr, nullptr};
-  FakeHost host_;
-  EventPlugin* plugin_ = nullptr;
-};
+class EventPathsTest : public Testing::EventClientTest {};
 
 TEST_F(EventPathsTest, LcdsMessagesReachEveryHandlerFromATimer) {
   std::vector<std::string> seen;
@@ -185,6 +153,35 @@ TEST_F(EventPathsTest, OneMethodReplyFulfilsAtMostOneRequest) {
   Payload by_uuid(R"({"uuid":"svc.one","serviceName":"other","methodName":"x","payload":"u"})");
   ASSERT_TRUE(host_.Deliver("OnServiceProxyUuidEvent", by_uuid.plain()));
   EXPECT_EQ(fulfilled, (std::vector<std::string>{"two 2", "one u"}));
+}
+
+// Replies nobody waits for are kept up to a bound: the oldest goes first, and a newer reply of
+// a key replaces the earlier one and counts as the newest.
+TEST_F(EventPathsTest, UnclaimedRepliesAreBounded) {
+  auto reply = [this](const std::string& method, const std::string& payload) {
+    const std::string json =
+        R"({"serviceName":"svc","methodName":")" + method + R"(","payload":")" + payload + "\"}";
+    Payload event(json.c_str());
+    ASSERT_TRUE(host_.Deliver("OnServiceProxyMethodEvent", event.plain()));
+  };
+  reply("again", "first");
+  for (int i = 0; i < 1024; ++i)
+    reply("m" + std::to_string(i), "p");
+  // The 1,025th key dropped the first "again"; this one drops "m0" and is the newest.
+  reply("again", "second");
+  std::vector<std::string> fulfilled;
+  auto record = [&fulfilled](const PluginServiceProxyResponse& r) {
+    fulfilled.push_back(r.methodName + " " + r.payload);
+  };
+  // Each unrelated reply is kept too: the first drops "m1". Then one request per event, oldest
+  // reply first; nothing is left for "m0" or "m1".
+  for (const char* key : {"svc.again", "svc.m0", "svc.m1", "svc.m1023"})
+    plugin_->SendServiceProxyRequest(key, record);
+  reply("unrelated", "x");
+  reply("unrelated", "x");
+  reply("unrelated", "x");
+  reply("unrelated", "x");
+  EXPECT_EQ(fulfilled, (std::vector<std::string>{"m1023 p", "again second"}));
 }
 
 TEST_F(EventPathsTest, AsyncRepliesNeedAHandler) {

@@ -51,7 +51,9 @@ int32_t VORN_CDECL Entry8(const HostApi* api) {
   return 8;
 }
 int32_t VORN_CDECL HostLog(const HostApi* api, int32_t level, const char* line) {
-  FakeHost::From(api).log_lines.emplace_back(level, line);
+  FakeHost& host = FakeHost::From(api);
+  host.log_lines.emplace_back(level, line);
+  if (host.on_log) host.on_log(level, line);
   return 0;
 }
 

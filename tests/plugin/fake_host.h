@@ -1,6 +1,7 @@
 // A host table for unit tests of the plugin frame: every entry records its call.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct FakeHost {
   std::vector<std::string> unsubscriptions;
   std::vector<std::pair<int32_t, std::string>> log_lines;
   std::vector<FakeTimer> timers;
+  // Called from HostLog after the line is recorded: a host that calls back into the plugin.
+  std::function<void(int32_t level, const std::string& line)> on_log;
 
   // Runs and forgets the scheduled callbacks, in the order they were scheduled.
   void RunTimers();
