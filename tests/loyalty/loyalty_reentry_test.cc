@@ -5,22 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "loyalty/loyalty_plugin.h"
-#include "sdk/plugin/plugin_entry.h"
-#include "tests/plugin/fake_host.h"
+#include "tests/loyalty/loaded_loyalty.h"
 #include "tests/plugin/reentry_probe.h"
 
 namespace Vorn::Client::Loyalty {
 namespace {
 
 TEST(LoyaltyReentry, AGetFromTheHostsLogSeesTheStateWithoutWaiting) {
-  Testing::FakeHost host;
-  PluginLoadContext context{};
-  context.major = 18;
-  auto* plugin = static_cast<LoyaltyPlugin*>(
-      static_cast<PluginBase*>(LoadPlugin<LoyaltyPlugin>(&context, "qev-loyalty")));
-  ASSERT_NE(plugin, nullptr);
-  ASSERT_TRUE(context.callbacks->Initialize(context.plugin, &host.host_interface));
+  LoadedLoyalty loaded;
+  ASSERT_NE(loaded.plugin, nullptr);
+  ASSERT_TRUE(loaded.initialized);
+  LoyaltyPlugin* plugin = loaded.plugin;
+  Testing::FakeHost& host = loaded.host;
 
   // The GET runs on a second host thread while the first is still inside HostLog.
   Testing::ReentryProbe probe;
@@ -42,7 +38,6 @@ TEST(LoyaltyReentry, AGetFromTheHostsLogSeesTheStateWithoutWaiting) {
                       "qev-loyalty: Received new loyalty status | ip boost 2",
                       "qev-loyalty: Received the same loyalty status as the current one. Nothing "
                       "to update. | ip boost 2"}));
-  context.callbacks->Shutdown(context.plugin);
 }
 
 }  // namespace

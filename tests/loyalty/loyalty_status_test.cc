@@ -2,21 +2,16 @@
 // a native caller can hand one to the change handler, which must still map it to DISABLED.
 #include <gtest/gtest.h>
 
-#include "loyalty/loyalty_plugin.h"
-#include "sdk/plugin/plugin_entry.h"
-#include "tests/plugin/fake_host.h"
+#include "tests/loyalty/loaded_loyalty.h"
 
 namespace Vorn::Client::Loyalty {
 namespace {
 
 TEST(LoyaltyStatus, CategoriesOutsideTheEnumerationMapToDisabled) {
-  Testing::FakeHost host;
-  PluginLoadContext context{};
-  context.major = 18;
-  auto* plugin = static_cast<LoyaltyPlugin*>(
-      static_cast<PluginBase*>(LoadPlugin<LoyaltyPlugin>(&context, "qev-loyalty")));
-  ASSERT_NE(plugin, nullptr);
-  ASSERT_TRUE(context.callbacks->Initialize(context.plugin, &host.host_interface));
+  LoadedLoyalty loaded;
+  ASSERT_NE(loaded.plugin, nullptr);
+  ASSERT_TRUE(loaded.initialized);
+  LoyaltyPlugin* plugin = loaded.plugin;
 
   const struct {
     int32_t category;
@@ -33,7 +28,6 @@ TEST(LoyaltyStatus, CategoriesOutsideTheEnumerationMapToDisabled) {
     EXPECT_EQ(plugin->state().status, row.status);
     EXPECT_EQ(plugin->state().ip_boost, ip_boost);
   }
-  context.callbacks->Shutdown(context.plugin);
 }
 
 }  // namespace
