@@ -11,8 +11,11 @@ set(CMAKE_FIND_ROOT_PATH /usr/lib/i386-linux-gnu)
 set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig)
 set(CMAKE_IGNORE_PATH /usr/lib/x86_64-linux-gnu /usr/lib/x86_64-linux-gnu/cmake)
 
-# Some kernels here cannot execute 32-bit programs; user-mode emulation runs the tests on all.
-find_program(QEV_QEMU_I386 qemu-i386)
-if(QEV_QEMU_I386)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${QEV_QEMU_I386})
+# Some kernels cannot execute 32-bit programs; there user-mode emulation runs the tests. ./dev
+# passes QEV_I386_EMULATE=OFF where the machine runs them itself.
+if(NOT DEFINED QEV_I386_EMULATE OR QEV_I386_EMULATE)
+  find_program(QEV_QEMU_I386 qemu-i386)
+  if(QEV_QEMU_I386)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${QEV_QEMU_I386})
+  endif()
 endif()

@@ -11,7 +11,9 @@ struct ToolRun {
   std::string err;
 };
 
-// Runs vorn-host with `arguments` (shell syntax); `split_error` keeps standard error in `err`.
+// Runs vorn-host with `arguments`: words separated by blanks, double quotes grouping a word
+// (no escapes), and "< FILE" giving standard input. No shell runs in between, on any platform.
+// `split_error` keeps standard error in `err`.
 ToolRun RunTool(const std::string& arguments, bool split_error = false);
 
 // Writes `bytes` into a file of the test's temporary folder, named apart from other runs of the
