@@ -132,18 +132,27 @@ struct ReferenceHost::Entries {
                                    TimerCallbackFn callback, void* context, double delay_seconds,
                                    uint32_t flags) {
     ReferenceHost& host = HostOf(api);
-    uint64_t id = 0;
-    if (callback != nullptr) {
-      std::lock_guard lock(host.mutex_);
-      // On the real clock the delay counts from the moment of the call.
-      if (host.real_clock_) host.clock_.AdvanceTo(host.RealElapsed());
-      id = host.clock_.Schedule(name != nullptr ? name : "", delay_seconds,
-                                [callback, context] { callback(context); });
-      host.timer_wake_.notify_one();
+    Json arguments = {
+        {"name", TextOrNull(name)}, {"delaySeconds", delay_seconds}, {"flags", flags}};
+    if (callback == nullptr) {
+      host.Record(PluginCall("ScheduleCallback", std::move(arguments), 0));
+      return 0;
     }
-    host.Record(PluginCall(
-        "ScheduleCallback",
-        {{"name", TextOrNull(name)}, {"delaySeconds", delay_seconds}, {"flags", flags}}, id));
+    // The call is recorded before its timer is queued, so on the real clock nothing the timer
+    // does can come first; the id is taken beforehand, with no other schedule in between.
+    std::lock_guard schedule(host.schedule_mutex_);
+    uint64_t id = 0;
+    {
+      std::lock_guard lock(host.mutex_);
+      id = host.clock_.next_id();
+    }
+    host.Record(PluginCall("ScheduleCallback", std::move(arguments), id));
+    std::lock_guard lock(host.mutex_);
+    // On the real clock the delay counts from the moment of the call.
+    if (host.real_clock_) host.clock_.AdvanceTo(host.RealElapsed());
+    id = host.clock_.Schedule(name != nullptr ? name : "", delay_seconds,
+                              [callback, context] { callback(context); });
+    host.timer_wake_.notify_one();
     return id;
   }
 

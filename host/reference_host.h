@@ -191,6 +191,8 @@ class ReferenceHost {
   HostInterfaceRecord host_interface_{};
 
   mutable std::mutex mutex_;
+  // Held across one ScheduleCallback, never while the plugin runs.
+  std::mutex schedule_mutex_;
   VirtualClock clock_;
   RequestAnswer answer_;
   PlainArena answer_texts_;

@@ -33,6 +33,9 @@ constexpr auto kStreamIdle = std::chrono::milliseconds(1000);
 constexpr time_t kKeepAliveSeconds = 2;
 constexpr size_t kKeepAliveRequests = 1000;
 
+// A request with more is refused before it reaches anyone: the server itself sets no limit.
+constexpr size_t kMaxHeaders = 256;
+
 constexpr const char* kHostPrefix = "/vorn-host/";
 constexpr const char* kEventsPrefix = "/vorn-host/events/";
 
@@ -143,6 +146,11 @@ Host::HostStatus PluginServer::ShutDown() {
 }
 
 void PluginServer::Dispatch(const httplib::Request& request, httplib::Response& response) {
+  // The server counts its four address entries among the headers.
+  if (request.headers.size() > kMaxHeaders + 4) {
+    return WriteAnswer(ErrorAnswer(431, "more than " + std::to_string(kMaxHeaders) + " headers"),
+                       response);
+  }
   if (StartsWith(request.path, kHostPrefix)) {
     HostEndpoint(request, response);
   } else {
