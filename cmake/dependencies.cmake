@@ -14,3 +14,16 @@ if(QEV_TESTS)
   find_package(GTest REQUIRED)
 endif()
 find_package(CLI11 CONFIG REQUIRED)
+
+# vorn-host serve, on Debian's cpp-httplib, in the 64-bit Linux builds. The Windows build leaves
+# it out, and so does the i386 one: the i386 development package of cpp-httplib brings
+# libc6-dev:i386, which would replace the amd64 toolchain.
+if(NOT WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(_qev_serve_default ON)
+else()
+  set(_qev_serve_default OFF)
+endif()
+option(QEV_SERVE "Build vorn-host serve (needs cpp-httplib)" ${_qev_serve_default})
+if(QEV_SERVE)
+  pkg_check_modules(QEV_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+endif()

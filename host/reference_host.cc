@@ -52,7 +52,7 @@ struct ReferenceHost::Entries {
     int32_t result = kEntryFailed;
     {
       std::lock_guard lock(host.mutex_);
-      if (request != nullptr) host.requests_.push_back(described);
+      if (request != nullptr && host.options_.keep_records) host.requests_.push_back(described);
       if (out_response != nullptr && request != nullptr) {
         answer["status"] = host.answer_.status;
         out_response->result = PlainResult{};
@@ -95,7 +95,7 @@ struct ReferenceHost::Entries {
     Json arguments = {{"name", TextOrNull(event->name)}, {"payload", dispatched.payload}};
     if (!payload.ok()) arguments["payloadError"] = payload.error();
     arguments["word"] = event->word;
-    {
+    if (host.options_.keep_records) {
       std::lock_guard lock(host.mutex_);
       host.dispatched_.push_back(std::move(dispatched));
     }
@@ -132,15 +132,27 @@ struct ReferenceHost::Entries {
                                    TimerCallbackFn callback, void* context, double delay_seconds,
                                    uint32_t flags) {
     ReferenceHost& host = HostOf(api);
-    uint64_t id = 0;
-    if (callback != nullptr) {
-      std::lock_guard lock(host.mutex_);
-      id = host.clock_.Schedule(name != nullptr ? name : "", delay_seconds,
-                                [callback, context] { callback(context); });
+    Json arguments = {
+        {"name", TextOrNull(name)}, {"delaySeconds", delay_seconds}, {"flags", flags}};
+    if (callback == nullptr) {
+      host.Record(PluginCall("ScheduleCallback", std::move(arguments), 0));
+      return 0;
     }
-    host.Record(PluginCall(
-        "ScheduleCallback",
-        {{"name", TextOrNull(name)}, {"delaySeconds", delay_seconds}, {"flags", flags}}, id));
+    // The call is recorded before its timer is queued, so on the real clock nothing the timer
+    // does can come first; the id is taken beforehand, with no other schedule in between.
+    std::lock_guard schedule(host.schedule_mutex_);
+    uint64_t id = 0;
+    {
+      std::lock_guard lock(host.mutex_);
+      id = host.clock_.next_id();
+    }
+    host.Record(PluginCall("ScheduleCallback", std::move(arguments), id));
+    std::lock_guard lock(host.mutex_);
+    // On the real clock the delay counts from the moment of the call.
+    if (host.real_clock_) host.clock_.AdvanceTo(host.RealElapsed());
+    id = host.clock_.Schedule(name != nullptr ? name : "", delay_seconds,
+                              [callback, context] { callback(context); });
+    host.timer_wake_.notify_one();
     return id;
   }
 
@@ -161,7 +173,7 @@ struct ReferenceHost::Entries {
 
   static int32_t HostLog(const HostApiTable* api, int32_t level, const char* line) {
     ReferenceHost& host = HostOf(api);
-    {
+    if (host.options_.keep_records) {
       std::lock_guard lock(host.mutex_);
       host.logs_.push_back({level, line != nullptr ? line : ""});
     }
@@ -253,6 +265,7 @@ ReferenceHost::ReferenceHost(HostOptions options)
 
 ReferenceHost::~ReferenceHost() {
   if (plugin_live()) (void)Shutdown();
+  StopRealClock();
 }
 
 HostStatus ReferenceHost::Load(const std::string& library_path) {
@@ -309,6 +322,8 @@ HostStatus ReferenceHost::Shutdown() {
   if (context_.callbacks->shutdown == nullptr) {
     return HostStatus::Failure("the plugin has no Shutdown callback");
   }
+  // No timer may run beside or after the plugin's Shutdown.
+  StopRealClock();
   Record(HostCall("Shutdown"));
   context_.callbacks->shutdown(context_.plugin);
   state_ = State::kShutDown;
@@ -387,6 +402,56 @@ size_t ReferenceHost::pending_timers() const {
   return clock_.pending();
 }
 
+HostStatus ReferenceHost::StartRealClock() {
+  std::lock_guard lock(mutex_);
+  if (real_clock_) return HostStatus::Failure("the real clock already runs");
+  // The host's clock keeps going from where it stands.
+  epoch_ = std::chrono::steady_clock::now() -
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+               std::chrono::duration<double>(clock_.now()));
+  real_clock_ = true;
+  stop_timers_ = false;
+  timer_thread_ = std::thread([this] { RunRealClock(); });
+  return HostStatus::Ok();
+}
+
+void ReferenceHost::StopRealClock() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!real_clock_) return;
+    stop_timers_ = true;
+  }
+  timer_wake_.notify_all();
+  timer_thread_.join();
+  std::lock_guard lock(mutex_);
+  real_clock_ = false;
+}
+
+double ReferenceHost::RealElapsed() const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - epoch_).count();
+}
+
+void ReferenceHost::RunRealClock() {
+  std::unique_lock lock(mutex_);
+  while (!stop_timers_) {
+    const double elapsed = RealElapsed();
+    clock_.AdvanceTo(elapsed);
+    const std::optional<double> next = clock_.next_deadline();
+    if (next && *next <= elapsed) {
+      // RunTimers takes the lock for each timer and runs it without.
+      lock.unlock();
+      RunTimers(elapsed);
+      lock.lock();
+    } else if (next) {
+      timer_wake_.wait_until(
+          lock, epoch_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(*next)));
+    } else {
+      timer_wake_.wait(lock);
+    }
+  }
+}
+
 HostResult<HostResponse> ReferenceHost::Request(const HostRequest& request) {
   if (!table_.ok()) return HostResult<HostResponse>::Failure(table_.error());
   std::optional<size_t> route = ChooseRoute(table_.value().routes, request.method, request.path);
@@ -427,7 +492,7 @@ void ReferenceHost::Record(TranscriptEntry entry) {
   std::function<void(const TranscriptEntry&)> listener;
   {
     std::lock_guard lock(mutex_);
-    transcript_.push_back(entry);
+    if (options_.keep_records) transcript_.push_back(entry);
     listener = listener_;
   }
   if (listener) listener(entry);

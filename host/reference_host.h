@@ -3,12 +3,16 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/binding_table_view.h"
@@ -34,6 +38,9 @@ struct HostOptions {
   ApiVersion version;
   // Opaque to the plugin, which hands it back in subscriptions and requests.
   uint32_t host_handle = 0x1234;
+  // Off, the transcript, logs, requests and dispatched events are not kept: entries only reach
+  // the listener, so a host that runs for long holds no growing history.
+  bool keep_records = true;
 };
 
 // The context as the plugin left it, plus the entry's return value.
@@ -77,9 +84,11 @@ struct DispatchedEvent {
   uint32_t word = 0;
 };
 
-// Drive it from one thread at a time, except Request, which any number of threads may call
-// beside the one delivering events and running timers (the plugin's calls into the host may
-// come from any thread; the recorded state is guarded). Nothing throws out of the host entries.
+// Drive it from one thread at a time, except Request and DeliverEvent, which any number of
+// threads may call beside each other and the thread running timers, while no Load, Initialize
+// or Shutdown runs (the plugin's calls into the host may come from any thread; the recorded
+// state is guarded, and no host lock is held while the plugin runs, so it may call back).
+// Nothing throws out of the host entries.
 class ReferenceHost {
  public:
   explicit ReferenceHost(HostOptions options = {});
@@ -115,6 +124,14 @@ class ReferenceHost {
   size_t AdvanceClock(double seconds);
   double now() const;
   size_t pending_timers() const;
+
+  // From now on a thread of the host runs the timers at their deadlines on the steady clock
+  // (the host's clock then reads seconds since this call, never going back); a timer with no
+  // delay runs at once on that thread. Fails when the thread already runs.
+  HostStatus StartRealClock();
+  // Joins that thread after the timer it may be running; timers not yet due stay queued.
+  // Shutdown calls it first. Never call it from a timer.
+  void StopRealClock();
 
   void SetRequestAnswer(RequestAnswer answer);
 
@@ -160,16 +177,22 @@ class ReferenceHost {
 
   void Record(TranscriptEntry entry);
   size_t RunTimers(double until);
+  void RunRealClock();
+  // Seconds since StartRealClock; only with the real clock on.
+  double RealElapsed() const;
 
   HostOptions options_;
   std::optional<LoadedLibrary> library_;  // declared early: unloaded after the rest is gone
-  State state_ = State::kEmpty;
+  // Atomic: request threads read it beside the thread that drives the plugin.
+  std::atomic<State> state_ = State::kEmpty;
   ContextWords context_;
   HostResult<BindingTableView> table_ = HostResult<BindingTableView>::Failure("no plugin loaded");
   TableBlock block_;
   HostInterfaceRecord host_interface_{};
 
   mutable std::mutex mutex_;
+  // Held across one ScheduleCallback, never while the plugin runs.
+  std::mutex schedule_mutex_;
   VirtualClock clock_;
   RequestAnswer answer_;
   PlainArena answer_texts_;
@@ -179,6 +202,13 @@ class ReferenceHost {
   std::map<std::string, Subscription> subscriptions_;
   std::vector<Json> requests_;
   std::vector<DispatchedEvent> dispatched_;
+
+  // The real clock: its thread waits on `timer_wake_` under `mutex_`.
+  std::thread timer_thread_;
+  std::condition_variable timer_wake_;
+  bool real_clock_ = false;
+  bool stop_timers_ = false;
+  std::chrono::steady_clock::time_point epoch_;
 };
 
 }  // namespace Vorn::Host

@@ -31,6 +31,13 @@ class VirtualClock {
   void AdvanceTo(double time);
 
   double now() const { return now_; }
+  // The id the next Schedule gives.
+  uint64_t next_id() const { return next_id_; }
+  // The earliest deadline queued; none when the queue is empty.
+  std::optional<double> next_deadline() const {
+    if (queue_.empty()) return std::nullopt;
+    return queue_.begin()->first.first;
+  }
   size_t pending() const { return queue_.size(); }
 
  private:

@@ -88,19 +88,21 @@ std::string Readable(const Host::BindingTableView& table) {
 
 int Describe(const DescribeOptions& options) {
   Host::ReferenceHost host;
-  if (int started = StartPlugin(host, options.plugin, false); started != kExitOk) return started;
+  if (int started = StartPlugin(host, options.plugin, PluginStart::kLoad); started != kExitOk)
+    return started;
   const Host::HostResult<Host::BindingTableView>& table = host.ReadBindingTable();
   if (!table.ok()) return Fail(table.error());
-  const std::string text =
-      options.json ? Host::BindingTableJson(table.value())
-                             .dump(2, ' ', false, Host::Json::error_handler_t::replace) +
-                         "\n"
-                   : Readable(table.value());
+  const std::string text = options.json ? DescribeJson(table.value()) : Readable(table.value());
   std::fputs(text.c_str(), stdout);
   return kExitOk;
 }
 
 }  // namespace
+
+std::string DescribeJson(const Host::BindingTableView& table) {
+  return Host::BindingTableJson(table).dump(2, ' ', false, Host::Json::error_handler_t::replace) +
+         "\n";
+}
 
 void AddDescribeCommand(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<DescribeOptions>();

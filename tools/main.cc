@@ -9,12 +9,19 @@
 #include "tools/describe_command.h"
 #include "tools/request_command.h"
 #include "tools/run_command.h"
+#if defined(QEV_SERVE)
+#include "tools/serve_command.h"
+#endif
 
 namespace {
 
 constexpr Vorn::Tools::AddCommandFn kCommands[] = {
-    Vorn::Tools::AddRunCommand, Vorn::Tools::AddDescribeCommand, Vorn::Tools::AddRequestCommand,
-    Vorn::Tools::AddDecodeCommand};
+    Vorn::Tools::AddRunCommand,     Vorn::Tools::AddDescribeCommand,
+    Vorn::Tools::AddRequestCommand, Vorn::Tools::AddDecodeCommand,
+#if defined(QEV_SERVE)
+    Vorn::Tools::AddServeCommand,
+#endif
+};
 
 }  // namespace
 

@@ -17,15 +17,18 @@ std::string PluginPath(const std::string& plugin) {
   return plugin.empty() ? DefaultPluginPath() : plugin;
 }
 
-int StartPlugin(Host::ReferenceHost& host, const std::string& plugin, bool initialize) {
+int StartPlugin(Host::ReferenceHost& host, const std::string& plugin, PluginStart start) {
   if (Host::HostStatus loaded = host.Load(PluginPath(plugin)); !loaded.ok()) {
     return Fail(loaded.error());
   }
-  if (!initialize) return kExitOk;
+  if (start == PluginStart::kLoad) return kExitOk;
+  if (start == PluginStart::kInitializeOnRealClock) {
+    if (Host::HostStatus clock = host.StartRealClock(); !clock.ok()) return Fail(clock.error());
+  }
   Host::HostResult<bool> initialized = host.Initialize();
   if (!initialized.ok()) return Fail(initialized.error());
   if (!initialized.value()) return Fail("the plugin's Initialize returned false");
-  host.RunDue();
+  if (start == PluginStart::kInitialize) host.RunDue();
   return kExitOk;
 }
 

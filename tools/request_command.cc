@@ -72,7 +72,8 @@ int Request(const RequestOptions& options) {
   }
 
   Host::ReferenceHost host;
-  if (int started = StartPlugin(host, options.plugin, true); started != kExitOk) return started;
+  if (int started = StartPlugin(host, options.plugin, PluginStart::kInitialize); started != kExitOk)
+    return started;
   Host::HostResult<Host::HostResponse> response = host.Request(request);
   if (!response.ok()) return Fail(response.error());
   Print(response.value());

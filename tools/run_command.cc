@@ -45,7 +45,8 @@ int RunPlugin(const RunOptions& options) {
   Host::ReferenceHost host;
   host.SetTranscriptListener(
       [&printer](const Host::TranscriptEntry& entry) { printer.Print(entry); });
-  if (int started = StartPlugin(host, options.plugin, true); started != kExitOk) return started;
+  if (int started = StartPlugin(host, options.plugin, PluginStart::kInitialize); started != kExitOk)
+    return started;
   for (size_t i = 0; i < steps.size(); ++i) {
     if (!steps[i].note.empty()) printer.PrintNote(steps[i].note);
     if (Host::HostStatus played = PlayStep(host, steps[i]); !played.ok()) {

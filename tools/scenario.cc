@@ -150,13 +150,11 @@ bool ParseStep(const Json& spec, ScenarioStep& step, std::string& error) {
         !TextMember(spec, "subtopic", subtopic, error)) {
       return false;
     }
-    step.kind = ScenarioStep::Kind::kEvent;
-    step.event_name = LcdsEventName(type_name);
-    step.payload = Json::object();
-    if (spec.contains("clientId")) step.payload["clientId"] = client_id;
-    if (spec.contains("subtopic")) step.payload["subtopic"] = subtopic;
-    step.payload["typeName"] = type_name;
-    step.payload["body"] = spec["lcds"];
+    const std::string note = std::move(step.note);
+    step = LcdsStep(spec["lcds"], type_name,
+                    spec.contains("clientId") ? std::optional(client_id) : std::nullopt,
+                    spec.contains("subtopic") ? std::optional(subtopic) : std::nullopt);
+    step.note = note;
     return true;
   }
   if (action == "event") {
@@ -197,6 +195,20 @@ std::string LcdsEventName(const std::string& type_name) {
     if (c == '.') c = '_';
   }
   return name;
+}
+
+ScenarioStep LcdsStep(const Json& body, const std::string& type_name,
+                      const std::optional<std::string>& client_id,
+                      const std::optional<std::string>& subtopic) {
+  ScenarioStep step;
+  step.kind = ScenarioStep::Kind::kEvent;
+  step.event_name = LcdsEventName(type_name);
+  step.payload = Json::object();
+  if (client_id) step.payload["clientId"] = *client_id;
+  if (subtopic) step.payload["subtopic"] = *subtopic;
+  step.payload["typeName"] = type_name;
+  step.payload["body"] = body;
+  return step;
 }
 
 Steps ParseScenario(const Json& document) {

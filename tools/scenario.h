@@ -2,6 +2,7 @@
 // clock advances), read from JSON or YAML, and the built-in sample.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,12 @@ extern const char* const kScenarioHelp;
 // A reward grant, the same message again, a change and a reset, with a GET before the first
 // message and after each change.
 std::vector<ScenarioStep> BuiltinScenario();
+
+// The host event that carries the LCDS message `body` of class `type_name`, as an "lcds" step
+// delivers it; the client id and subtopic only when given.
+ScenarioStep LcdsStep(const Host::Json& body, const std::string& type_name,
+                      const std::optional<std::string>& client_id,
+                      const std::optional<std::string>& subtopic);
 
 // "OnLcdsEvent_" and the type name with every "." replaced by "_".
 std::string LcdsEventName(const std::string& type_name);

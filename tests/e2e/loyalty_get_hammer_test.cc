@@ -10,40 +10,10 @@
 
 #include "host/reference_host.h"
 #include "tests/e2e/loyalty_names.h"
+#include "tests/e2e/loyalty_states.h"
 
 namespace Vorn::Host {
 namespace {
-
-struct StateRow {
-  const char* body;
-  const char* answer;  // the GET result once the message is taken
-};
-
-// Each differs from the one before it (so each is taken), and no two share their counts, so a
-// torn read shows as an answer outside the set.
-constexpr StateRow kStates[] = {
-    {R"({"accountId":1,"notificationCategory":"grant","rewards":{"champions":[
-        {"championId":1,"skins":[1,2,3]},{"championId":2,"skins":[]}],"ipBoost":0,"xpBoost":0}})",
-     R"({"rewards":{"freeRewardedChampionsCount":2,"freeRewardedSkinsCount":3,"ipBoost":0,
-        "xpBoost":0},"status":"REWARDS_GRANT"})"},
-    {R"({"accountId":1,"notificationCategory":"change","rewards":{"champions":[],"ipBoost":5,
-        "xpBoost":6}})",
-     R"({"rewards":{"freeRewardedChampionsCount":0,"freeRewardedSkinsCount":0,"ipBoost":5,
-        "xpBoost":6},"status":"CHANGE"})"},
-    {R"({"accountId":1,"notificationCategory":"legacy","rewards":{"champions":[
-        {"championId":3,"skins":[4]}],"ipBoost":7,"xpBoost":0}})",
-     R"({"rewards":{"freeRewardedChampionsCount":1,"freeRewardedSkinsCount":1,"ipBoost":7,
-        "xpBoost":0},"status":"LEGACY"})"},
-    {R"({"accountId":1,"notificationCategory":"revoke","rewards":{"champions":[
-        {"championId":4,"skins":[]},{"championId":5,"skins":[]},{"championId":6,"skins":[9,9]}],
-        "ipBoost":1,"xpBoost":1}})",
-     R"({"rewards":{"freeRewardedChampionsCount":3,"freeRewardedSkinsCount":2,"ipBoost":1,
-        "xpBoost":1},"status":"REVOKE"})"},
-};
-
-constexpr const char* kInitialAnswer =
-    R"({"rewards":{"freeRewardedChampionsCount":0,"freeRewardedSkinsCount":0,"ipBoost":0,
-        "xpBoost":0},"status":"DISABLED"})";
 
 constexpr int kThreads = 4;
 constexpr int kMessages = 200;
@@ -59,9 +29,7 @@ TEST(LoyaltyGetHammer, EveryAnswerIsOneWholeState) {
   HostResult<bool> initialized = host.Initialize();
   ASSERT_TRUE(initialized.ok() && initialized.value());
 
-  std::set<std::string> allowed = {DumpJson(Json::parse(kInitialAnswer))};
-  for (const StateRow& row : kStates)
-    allowed.insert(DumpJson(Json::parse(row.answer)));
+  const std::set<std::string> allowed = WholeAnswers();
 
   std::atomic<bool> done{false};
   std::vector<ThreadTally> tallies(kThreads);
