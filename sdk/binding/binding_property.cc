@@ -101,20 +101,20 @@ BindingInternedString* CopiedText(BindingPropertyPool* to, const BindingProperty
   return to->InternHashed(text->View(), text->hash);
 }
 
-// A new Empty member under `key`, a name on which the caller holds a reference that the member
-// takes over (released again when the insertion fails).
-BindingProperty& InsertMember(detail::BindingStructure& map,
-                              detail::BindingStructureMap::iterator hint,
-                              BindingInternedString* key, BindingPropertyPool* pool) {
+// A new Empty member at `at` under `key`, a name on which the caller holds a reference that the
+// member takes over (released again when the insertion fails).
+BindingProperty& OpenMember(detail::BindingStructure& structure,
+                            detail::BindingStructure::Position at, BindingInternedString* key,
+                            BindingPropertyPool* pool) {
+  detail::BindingMember* member;
   try {
-    return map
-        .emplace_hint(hint, std::piecewise_construct, std::forward_as_tuple(key),
-                      std::forward_as_tuple(detail::BindingChildTag{}, pool))
-        ->second;
+    member = structure.OpenSlot(at);
   } catch (...) {
     pool->Release(key);
     throw;
   }
+  member->name = key;
+  return *new (&member->value) BindingProperty(detail::BindingChildTag{}, pool);
 }
 
 constexpr const char* kTypeNames[] = {"empty",  "bool", "signed", "unsigned",   "float",
@@ -188,8 +188,7 @@ void BindingProperty::ReleaseAt(int depth) noexcept {
         pool_->Release(name);
         value.ReleaseAt(depth + 1);
       }
-      // The members are Empty now, so the map's own teardown does not recurse.
-      std::destroy_at(structure);
+      structure->FreeStorage();
       pool_->Free(structure, sizeof(detail::BindingStructure));
       break;
     }
@@ -231,7 +230,7 @@ void BindingProperty::ReleaseDeep(BindingProperty& value) noexcept {
         pool->Release(name);
         detach(member);
       }
-      std::destroy_at(structure);
+      structure->FreeStorage();
       pool->Free(structure, sizeof(detail::BindingStructure));
     }
   }
@@ -313,9 +312,10 @@ void BindingProperty::CopyAt(const BindingProperty& source, int depth) {
       ReleaseAt(0);
       MakeStructure();
       detail::BindingStructure& to = *payload_.structure;
+      to.Reserve(source.payload_.structure->size());
       for (const auto& [name, value] : *source.payload_.structure) {
         // Source members come in order, so each goes in at the end without a search.
-        InsertMember(to, to.end(), CopiedText(pool_, source.pool_, name), pool_)
+        OpenMember(to, to.EndPosition(), CopiedText(pool_, source.pool_, name), pool_)
             .CopyAt(value, depth + 1);
       }
       break;
@@ -360,7 +360,7 @@ uint32_t BindingProperty::Size() const {
     case Type::Collection:
       return payload_.collection->size;
     case Type::Structure:
-      return static_cast<uint32_t>(payload_.structure->size());
+      return payload_.structure->size();
     default:
       return 1;
   }
@@ -540,39 +540,48 @@ void BindingProperty::MakeStructure() {
   void* cell = pool->Allocate(sizeof(detail::BindingStructure));
   if (cell == nullptr) throw std::bad_alloc();
   ReleaseAt(0);
-  payload_.structure =
-      new (cell) detail::BindingStructure(detail::BindingStructureMap::allocator_type(pool));
+  auto* structure = new (cell) detail::BindingStructure{nullptr, nullptr, 0, 0, 0};
+  structure->chunks = &structure->single;
+  payload_.structure = structure;
   type_ = Type::Structure;
+}
+
+void BindingProperty::ReserveMembers(size_t count) {
+  if (type_ == Type::Structure) payload_.structure->Reserve(count);
 }
 
 const BindingProperty& BindingProperty::MemberAt(std::string_view name) const {
   if (type_ != Type::Structure) return Empty();
-  const detail::BindingStructure& map = *payload_.structure;
-  auto it = map.find(name);
-  return it == map.end() ? Empty() : it->second;
+  const detail::BindingMember* member = payload_.structure->Find(name);
+  return member == nullptr ? Empty() : member->value;
 }
 
 BindingProperty& BindingProperty::MemberAt(std::string_view name) {
+  return InsertMember(name, nullptr);
+}
+
+BindingProperty& BindingProperty::MemberAt(std::string_view name, uint32_t hash) {
+  return InsertMember(name, &hash);
+}
+
+BindingProperty& BindingProperty::InsertMember(std::string_view name, const uint32_t* hash) {
   MakeStructure();
-  detail::BindingStructure& map = *payload_.structure;
-  auto it = map.lower_bound(name);
-  if (it != map.end() && !detail::BindingNameLess::Less(name, it->first->View())) {
-    return it->second;
-  }
-  return InsertMember(map, it, pool_->Intern(name), pool_);
+  detail::BindingStructure& structure = *payload_.structure;
+  const detail::BindingStructure::Position at = structure.Locate(name);
+  if (at.found) return structure.At(at).value;
+  return OpenMember(structure, at,
+                    hash == nullptr ? pool_->Intern(name) : pool_->Intern(name, *hash), pool_);
 }
 
 BindingProperty& BindingProperty::MemberNamedBy(const BindingProperty& name) {
   MakeStructure();
   const std::string_view text = name.GetStringView();
   if (name.type_ != Type::String || name.pool_ != pool_ || text.empty()) return MemberAt(text);
-  detail::BindingStructure& map = *payload_.structure;
-  auto it = map.lower_bound(text);
-  if (it != map.end() && !detail::BindingNameLess::Less(text, it->first->View())) {
-    return it->second;
-  }
+  detail::BindingStructure& structure = *payload_.structure;
+  const detail::BindingStructure::Position at = structure.Locate(text);
+  if (at.found) return structure.At(at).value;
   pool_->Retain(name.payload_.string);
-  return InsertMember(map, it, name.payload_.string, pool_);
+  return OpenMember(structure, at, name.payload_.string, pool_);
 }
 
 // ---- walk ----
@@ -622,7 +631,7 @@ void BindingProperty::AcceptAt(BindingPropertyVisitor& visitor, int depth) const
     case Type::Structure: {
       if (depth >= kMaxNestingDepth) return AcceptDeep(visitor);
       const detail::BindingStructure& structure = *payload_.structure;
-      visitor.BeginStructure(static_cast<uint32_t>(structure.size()));
+      visitor.BeginStructure(structure.size());
       for (const auto& [name, value] : structure) {
         visitor.BeginMember(name->View());
         value.AcceptAt(visitor, depth + 1);
@@ -641,7 +650,7 @@ void BindingProperty::AcceptDeep(BindingPropertyVisitor& visitor) const {
     const BindingProperty* node;
     uint32_t index;
     bool open;  // a child's Begin was sent and its End is due
-    detail::BindingStructureMap::const_iterator member;
+    detail::BindingStructure::const_iterator member;
   };
   std::vector<Frame> stack;
   // Scalars are visited at once; containers open a frame.
@@ -650,8 +659,8 @@ void BindingProperty::AcceptDeep(BindingPropertyVisitor& visitor) const {
       visitor.BeginCollection(node.payload_.collection->size);
       stack.push_back(Frame{&node, 0, false, {}});
     } else if (node.type_ == Type::Structure) {
-      visitor.BeginStructure(static_cast<uint32_t>(node.payload_.structure->size()));
-      stack.push_back(Frame{&node, 0, false, node.payload_.structure->begin()});
+      visitor.BeginStructure(node.payload_.structure->size());
+      stack.push_back(Frame{&node, 0, false, std::as_const(*node.payload_.structure).begin()});
     } else {
       node.AcceptAt(visitor, 0);
     }
@@ -676,7 +685,7 @@ void BindingProperty::AcceptDeep(BindingPropertyVisitor& visitor) const {
     } else {
       const detail::BindingStructure& structure = *frame.node->payload_.structure;
       if (frame.open) {
-        visitor.EndMember(frame.member->first->View());
+        visitor.EndMember(frame.member->name->View());
         ++frame.member;
         frame.open = false;
       }
@@ -685,8 +694,8 @@ void BindingProperty::AcceptDeep(BindingPropertyVisitor& visitor) const {
         stack.pop_back();
         continue;
       }
-      visitor.BeginMember(frame.member->first->View());
-      child = &frame.member->second;
+      visitor.BeginMember(frame.member->name->View());
+      child = &frame.member->value;
     }
     frame.open = true;
     enter(*child);  // may grow the stack: `frame` is not used after this

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +19,7 @@ namespace Vorn {
 namespace detail {
 struct BindingCollection;
 struct BindingStructure;
+struct BindingMember;
 struct BindingChildTag {};
 }  // namespace detail
 
@@ -207,6 +207,12 @@ class alignas(8) BindingProperty {
   // Inserting, named by all the bytes of a String value (Empty names ""): a String of this tree
   // lends its interned record to a new member instead of interning the text again.
   BindingProperty& MemberNamedBy(const BindingProperty& name);
+  // Inserting, for readers that hashed the name while scanning it: `hash` must be
+  // Fnv1a32(name); it spares hashing the name again when the member is new.
+  BindingProperty& MemberAt(std::string_view name, uint32_t hash);
+  // Structures only: room for `count` members (up to one storage run, see BindingStructure) so
+  // that a reader that knows an object's size grows it once. A hint; never needed.
+  void ReserveMembers(size_t count);
   // (name, value) pairs in ascending unsigned byte order of the names; empty for other kinds.
   BindingMemberRange<true> Members() const;
   BindingMemberRange<false> Members();
@@ -235,6 +241,7 @@ class alignas(8) BindingProperty {
   void AcceptAt(BindingPropertyVisitor& visitor, int depth) const;
   void AcceptDeep(BindingPropertyVisitor& visitor) const;
   void GrowCollection(size_t count);
+  BindingProperty& InsertMember(std::string_view name, const uint32_t* hash);
   void ResetToEmpty() noexcept {
     payload_.unsigned_value = 0;
     type_ = Type::Empty;
@@ -261,30 +268,92 @@ struct BindingCollection {
 };
 
 // Unsigned byte order of the names (the C library's string comparison), shorter first on a tie.
-struct BindingNameLess {
-  using is_transparent = void;
-  static bool Less(std::string_view a, std::string_view b) {
-    const size_t common = a.size() < b.size() ? a.size() : b.size();
-    const int order = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
-    return order < 0 || (order == 0 && a.size() < b.size());
-  }
-  bool operator()(const BindingInternedString* a, const BindingInternedString* b) const {
-    return a != b && Less(a->View(), b->View());
-  }
-  bool operator()(const BindingInternedString* a, std::string_view b) const {
-    return Less(a->View(), b);
-  }
-  bool operator()(std::string_view a, const BindingInternedString* b) const {
-    return Less(a, b->View());
-  }
+inline int CompareNames(std::string_view a, std::string_view b) {
+  const size_t common = a.size() < b.size() ? a.size() : b.size();
+  const int order = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
+  if (order != 0) return order;
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+struct BindingMember {
+  BindingInternedString* name;  // one reference
+  BindingProperty value;
 };
 
-using BindingStructureMap =
-    std::map<BindingInternedString*, BindingProperty, BindingNameLess,
-             BindingPoolAllocator<std::pair<BindingInternedString* const, BindingProperty>>>;
+// A run of members in name order, in one SDK-heap block; members relocate bitwise.
+struct alignas(8) BindingMemberChunk {
+  uint32_t size;
+  uint32_t capacity;
+  BindingMember* Members() { return reinterpret_cast<BindingMember*>(this + 1); }
+  const BindingMember* Members() const { return reinterpret_cast<const BindingMember*>(this + 1); }
+};
 
-struct BindingStructure : BindingStructureMap {
-  using BindingStructureMap::BindingStructureMap;
+template <bool kConst>
+class BindingStructureIterator {
+ public:
+  using Member = std::conditional_t<kConst, const BindingMember, BindingMember>;
+  BindingStructureIterator() = default;
+  BindingStructureIterator(BindingMemberChunk* const* chunk, uint32_t index)
+      : chunk_(chunk), index_(index) {}
+  Member& operator*() const { return (*chunk_)->Members()[index_]; }
+  Member* operator->() const { return &(*chunk_)->Members()[index_]; }
+  BindingStructureIterator& operator++() {
+    if (++index_ == (*chunk_)->size) {
+      ++chunk_;
+      index_ = 0;
+    }
+    return *this;
+  }
+  bool operator==(const BindingStructureIterator& other) const {
+    return chunk_ == other.chunk_ && index_ == other.index_;
+  }
+
+ private:
+  BindingMemberChunk* const* chunk_ = nullptr;
+  uint32_t index_ = 0;
+};
+
+// The members of a structure in ascending name order: runs of at most kMaxChunk members, each
+// run sorted and every run before the next, so an insertion moves at most one run's tail. The
+// cell lives in the pool and never moves, so a lone run is held inline.
+struct BindingStructure {
+  static constexpr uint32_t kMaxChunk = 32;
+  using iterator = BindingStructureIterator<false>;
+  using const_iterator = BindingStructureIterator<true>;
+
+  BindingMemberChunk** chunks;  // chunk_count runs; points at `single` while there is one
+  BindingMemberChunk* single;
+  uint32_t chunk_count;
+  uint32_t chunk_capacity;
+  uint32_t count;
+
+  uint32_t size() const { return count; }
+  iterator begin() { return iterator(chunks, 0); }
+  iterator end() { return iterator(chunks + chunk_count, 0); }
+  const_iterator begin() const { return const_iterator(chunks, 0); }
+  const_iterator end() const { return const_iterator(chunks + chunk_count, 0); }
+
+  // The member of that name, or null.
+  const BindingMember* Find(std::string_view name) const;
+  // Where the member of that name is or would go.
+  struct Position {
+    uint32_t chunk;
+    uint32_t index;
+    bool found;
+  };
+  Position Locate(std::string_view name) const;
+  // Opens a slot at `at` (the member's name and value are the caller's to construct); throws
+  // std::bad_alloc without a change when storage cannot be had.
+  BindingMember* OpenSlot(Position at);
+  // The place after every member, for names known to come last (copies).
+  Position EndPosition() const {
+    return Position{chunk_count == 0 ? 0 : chunk_count - 1,
+                    chunk_count == 0 ? 0 : chunks[chunk_count - 1]->size, false};
+  }
+  BindingMember& At(Position at) { return chunks[at.chunk]->Members()[at.index]; }
+  void Reserve(size_t members);
+  // Frees the runs; the members must have been released.
+  void FreeStorage() noexcept;
 };
 
 }  // namespace detail
@@ -292,8 +361,8 @@ struct BindingStructure : BindingStructureMap {
 template <bool kConst>
 class BindingMemberIterator {
  public:
-  using MapIterator = std::conditional_t<kConst, detail::BindingStructureMap::const_iterator,
-                                         detail::BindingStructureMap::iterator>;
+  using MapIterator = std::conditional_t<kConst, detail::BindingStructure::const_iterator,
+                                         detail::BindingStructure::iterator>;
   using ValueReference = std::conditional_t<kConst, const BindingProperty&, BindingProperty&>;
   struct Entry {
     std::string_view name;  // NUL-terminated
@@ -302,7 +371,7 @@ class BindingMemberIterator {
 
   BindingMemberIterator() = default;
   explicit BindingMemberIterator(MapIterator it) : it_(it) {}
-  Entry operator*() const { return Entry{it_->first->View(), it_->second}; }
+  Entry operator*() const { return Entry{it_->name->View(), it_->value}; }
   BindingMemberIterator& operator++() {
     ++it_;
     return *this;
@@ -330,13 +399,13 @@ class BindingMemberRange {
 
 inline BindingMemberRange<true> BindingProperty::Members() const {
   if (type_ != Type::Structure) return {};
-  const detail::BindingStructureMap& map = *payload_.structure;
+  const detail::BindingStructure& map = *payload_.structure;
   return {BindingMemberIterator<true>(map.begin()), BindingMemberIterator<true>(map.end())};
 }
 
 inline BindingMemberRange<false> BindingProperty::Members() {
   if (type_ != Type::Structure) return {};
-  detail::BindingStructureMap& map = *payload_.structure;
+  detail::BindingStructure& map = *payload_.structure;
   return {BindingMemberIterator<false>(map.begin()), BindingMemberIterator<false>(map.end())};
 }
 

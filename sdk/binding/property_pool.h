@@ -13,19 +13,34 @@
 namespace Vorn {
 
 // One interned text of a pool. Equal texts of one tree share one record; each String value and
-// each structure member name holds one reference.
+// each structure member name holds one reference. A record and its text are one block of the
+// pool's text storage (SDK heap).
 struct BindingInternedString {
-  const char* text;  // NUL-terminated; owned (SDK heap) except in the static empty record
+  const char* text;  // NUL-terminated, right after the record (a literal in the empty record)
   uint32_t length;
   uint32_t hash;  // FNV-1a 32 of the text bytes
   uint32_t references;
-  BindingInternedString* next;  // chain of the string table bucket
+  uint32_t chunk_offset;  // bytes from the start of the text chunk holding the record
+  // The first 8 bytes as a big-endian number, zero-padded (NamePrefix): most names are ordered
+  // by comparing these without reading the texts.
+  uint64_t prefix;
 
   std::string_view View() const { return std::string_view(text, length); }
 
   // The process-wide empty text: never stored in a pool, never counted, never freed.
   static BindingInternedString* Empty();
 };
+
+// The first 8 bytes of `text` as a big-endian number, shorter texts padded with zeros. Two
+// texts whose prefixes differ are ordered as their prefixes are.
+inline uint64_t NamePrefix(std::string_view text) {
+  unsigned char bytes[8] = {};
+  std::memcpy(bytes, text.data(), text.size() < 8 ? text.size() : 8);
+  uint64_t value = 0;
+  for (unsigned char byte : bytes)
+    value = value << 8 | byte;
+  return value;
+}
 
 class BindingPropertyPool;
 
@@ -93,10 +108,14 @@ class BindingPropertyPool {
   void Free(void* block, size_t size) noexcept;
 
   // The record for `text` with one more reference; the static empty record (uncounted) for an
-  // empty or null text. Throws std::bad_alloc when the record or its text cannot be allocated.
+  // empty or null text. Throws std::bad_alloc when the record cannot be allocated.
   BindingInternedString* Intern(std::string_view text);
-  // As Intern, with the text's FNV-1a hash already known (copies between pools).
-  BindingInternedString* InternHashed(std::string_view text, uint32_t hash);
+  // As Intern, with the text's FNV-1a 32 hash already known (a reader that hashed the text while
+  // scanning it, a copy between pools). `hash` must be Fnv1a32(text).
+  BindingInternedString* Intern(std::string_view text, uint32_t hash);
+  BindingInternedString* InternHashed(std::string_view text, uint32_t hash) {
+    return Intern(text, hash);
+  }
   BindingInternedString* Intern(const char* text) {
     return text == nullptr ? BindingInternedString::Empty() : Intern(std::string_view(text));
   }
@@ -141,14 +160,34 @@ class BindingPropertyPool {
   static void InitPage(PageHeader* page, size_t page_bytes, size_t block_size);
   PageHeader* RefillClass(size_t index) noexcept;
   void ReleaseEmptyPage(SizeClass& size_class, PageHeader* page) noexcept;
+  // The string table: open addressing with linear probing, the hash kept beside each record so
+  // that a probe touches no record whose hash differs. At most half full.
+  struct Slot {
+    BindingInternedString* record;  // null: free
+    uint32_t hash;
+  };
+  // Records and their texts are carved from chunks of SDK heap; a chunk is freed when its last
+  // record is, so texts cost one counted allocation per chunk rather than one per text.
+  struct TextChunk {
+    uint32_t live;      // records in the chunk
+    uint32_t used;      // bytes handed out, header included
+    uint32_t capacity;  // bytes of the chunk
+  };
+  static constexpr size_t kInitialSlots = 16;
+  static constexpr uint32_t kFirstChunkSize = 512;
+  static constexpr uint32_t kLargestChunkSize = 32768;
+
+  BindingInternedString* NewRecord(std::string_view text, uint32_t hash);
   void Remove(BindingInternedString* record) noexcept;
   void GrowTable();
 
   SizeClass classes_[kClassCount];
-  BindingInternedString** buckets_;
-  uint32_t bucket_mask_;
+  Slot* slots_;
+  uint32_t slot_mask_;
   uint32_t string_count_ = 0;
-  BindingInternedString* initial_buckets_[8];
+  TextChunk* chunk_ = nullptr;  // the chunk new records are carved from
+  uint32_t next_chunk_size_ = kFirstChunkSize;
+  Slot initial_slots_[kInitialSlots];
 };
 
 inline void* BindingPropertyPool::Allocate(size_t size) noexcept {
