@@ -13,8 +13,11 @@ std::shared_ptr<CallStream::Follower> CallStream::Follow() {
 }
 
 void CallStream::Unfollow(const std::shared_ptr<Follower>& follower) {
-  std::lock_guard lock(mutex_);
-  followers_.erase(std::remove(followers_.begin(), followers_.end(), follower), followers_.end());
+  {
+    std::lock_guard lock(mutex_);
+    followers_.erase(std::remove(followers_.begin(), followers_.end(), follower), followers_.end());
+  }
+  changed_.notify_all();
 }
 
 bool CallStream::HasFollowers() const {
@@ -59,6 +62,11 @@ void CallStream::Close() {
     closed_ = true;
   }
   changed_.notify_all();
+}
+
+bool CallStream::WaitForFollowersToLeave(std::chrono::milliseconds wait) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, wait, [&] { return followers_.empty(); });
 }
 
 }  // namespace Vorn::Host

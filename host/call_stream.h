@@ -40,6 +40,9 @@ class CallStream {
   Take TakeLines(Follower& follower, std::vector<std::string>& out, std::chrono::milliseconds wait);
   // No new followers or lines from now on; every follower ends once it took what it has.
   void Close();
+  // After Close: waits up to `wait` until every follower has taken its last lines and left, so
+  // that stopping the server cuts no stream short. False when one is still there.
+  bool WaitForFollowersToLeave(std::chrono::milliseconds wait);
 
  private:
   const size_t max_followers_;

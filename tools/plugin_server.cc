@@ -29,6 +29,8 @@ constexpr size_t kServerThreads = 24;
 constexpr size_t kStreamBacklog = 10000;
 // How long an idle stream waits before it writes a comment, which finds clients that left.
 constexpr auto kStreamIdle = std::chrono::milliseconds(1000);
+// How long a stop waits for the streams to take their last calls.
+constexpr auto kStreamDrain = std::chrono::milliseconds(2000);
 // Idle keep-alive connections hold a thread, and stopping waits for them: keep them short.
 constexpr time_t kKeepAliveSeconds = 2;
 constexpr size_t kKeepAliveRequests = 1000;
@@ -138,6 +140,9 @@ Host::HostStatus PluginServer::ShutDown() {
   gate_.CloseAndDrain();
   Host::HostStatus status = host_.plugin_live() ? host_.Shutdown() : Host::HostStatus::Ok();
   calls_.Close();
+  // The server stops writing every stream at once: let followers take the shutdown's calls
+  // first. One that stopped reading is not waited for long.
+  calls_.WaitForFollowersToLeave(kStreamDrain);
   if (serving_.joinable()) {
     server_.stop();
     serving_.join();
